@@ -1,0 +1,247 @@
+// Measures a FuncReport request once its filter is known (template expansion, the trial run,
+// the open, row records with totals, properties and header) on a SQLite report of N rows of ten
+// columns, against two references on the same query: a raw forward-only QSqlQuery fetch and the
+// sqlite3 command line writing CSV. Prints rows per second, the ratios, and the memory that rs
+// and VectRs hold per row.
+//
+//   bench_request [--rows N] [--file PATH]     (N defaults to 100000; PATH is made when missing)
+
+#include "engine/requestsupport.h"
+#include "engine/resultshaping.h"
+#include "engine/templateexpansion.h"
+#include "platform/ado.h"
+#include "shared/modglobal.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <cstdio>
+#include <malloc.h>
+
+using namespace varo;
+
+namespace
+{
+
+const QString kKey = QStringLiteral("BENCH");
+const QString kQuery = QStringLiteral(
+    "select OrderNo, OrderDate, ShipDate, Customer, Region, Item, Qty, Price, Amount, Memo "
+    "from Lines where OrderDate >= '2000-01-01'");
+
+// Resident and peak resident memory of this process, in bytes.
+qint64 statusBytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
+void resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+void build(const QString &path, int rows)
+{
+    std::fprintf(stderr, "building %s with %d rows...\n", qPrintable(path), rows);
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(path));
+    }
+    Connection c = Connection::open(QStringLiteral("sqlite://") + path);
+    const QStringList ddl = {
+        QStringLiteral("create table Lines (OrderNo varchar(20), OrderDate varchar(10), "
+                       "ShipDate varchar(10), Customer varchar(60), Region varchar(20), "
+                       "Item varchar(20), Qty integer, Price double precision, "
+                       "Amount double precision, Memo varchar(100))"),
+        QStringLiteral("create table T_RepList (FRepKey varchar(100), id integer, FRepName "
+                       "varchar(200), FRepDesc varchar(200), FRepCategory varchar(100), "
+                       "FRepFormWid integer, FRepFormHei integer, FRepType integer, FRepSub "
+                       "varchar(10), FDefaultFilter integer, FFilterPlugName varchar(200), "
+                       "FRepPluginSvr varchar(200), FMulti integer, FTxparm varchar(10), "
+                       "FIndex integer)"),
+        QStringLiteral(
+            "create table T_RepSql (FRepKey varchar(100), FRepSql text, FIndex integer)"),
+        QStringLiteral("create table T_RepHeadCaption (FRepKey varchar(100), FIndex integer, "
+                       "FRepColName varchar(100), FRepColCaption varchar(200), FRepColSecond "
+                       "varchar(200), FRepColType varchar(50), FRepColVisible integer, "
+                       "FRepSerial varchar(10), FSumCol varchar(10))"),
+        QStringLiteral("insert into T_RepList values ('BENCH', 1, '销售明细', '', '销售', 800, "
+                       "600, 1, '1', 0, '', '', 0, '0', 1)"),
+        QStringLiteral("insert into T_RepSql values ('BENCH', 'select OrderNo, OrderDate, "
+                       "ShipDate, Customer, Region, Item, Qty, Price, Amount, Memo from Lines "
+                       "where OrderDate >= {DATEFROM}', 1)"),
+    };
+    for (const QString &s : ddl)
+        c.Execute(s);
+    const char *columns[] = {"OrderNo", "OrderDate", "ShipDate", "Customer", "Region",
+                             "Item",    "Qty",       "Price",    "Amount",   "Memo"};
+    for (int i = 0; i < 10; ++i) {
+        const bool sum = i == 6 || i == 8;
+        c.Execute(QStringLiteral("insert into T_RepHeadCaption values ('BENCH', %1, '%2', '%2', "
+                                 "'', 'string', 1, '', '%3')")
+                      .arg(i)
+                      .arg(QLatin1String(columns[i]))
+                      .arg(sum ? 1 : 0));
+    }
+    c.Execute(QStringLiteral("begin"));
+    quint32 seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xffffff; };
+    const QString regions[] = {QStringLiteral("华东"), QStringLiteral("华北"),
+                               QStringLiteral("华南"), QStringLiteral("西部")};
+    for (int r = 0; r < rows; ++r) {
+        const QDate date = QDate(2023, 1, 1).addDays(r % 730);
+        const int qty = 1 + int(next() % 50);
+        const double price = double(100 + next() % 90000) / 100.0;
+        c.Execute(QStringLiteral("insert into Lines values ('SO%1', '%2', '%3', '客户%4', '%5', "
+                                 "'A%6', %7, %8, %9, '%10')")
+                      .arg(r, 8, 10, QLatin1Char('0'))
+                      .arg(date.toString(Qt::ISODate), date.addDays(3).toString(Qt::ISODate))
+                      .arg(next() % 500)
+                      .arg(regions[next() % 4])
+                      .arg(next() % 300, 3, 10, QLatin1Char('0'))
+                      .arg(qty)
+                      .arg(price, 0, 'f', 2)
+                      .arg(qty * price, 0, 'f', 2)
+                      .arg(next() % 7 == 0 ? QStringLiteral("加急") : QString()));
+    }
+    c.Execute(QStringLiteral("commit"));
+}
+
+struct Figures {
+    double seconds = 0;
+    qint64 heldBytes = 0;
+    qint64 peakBytes = 0;
+    qsizetype rows = 0;
+};
+
+Figures runRequest(Connection &conn)
+{
+    gLocConn() = conn;
+    gSqlConn() = conn;
+    ReportState state;
+    state.RptKey = kKey;
+    malloc_trim(0);
+    const qint64 before = statusBytes("VmRSS:");
+    resetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    Dictionary values = Dictionary::create();
+    values.set(QStringLiteral("strFilter"), QStringLiteral("DATEFROM|'2000-01-01'"));
+    const QString sql = ExpandFilterSql(values, kKey);
+    if (!ValidateSql(sql))
+        qFatal("the report SQL does not run: %s", qPrintable(sql));
+    const qint64 checked = timer.nsecsElapsed();
+    state.rs = OpenSqlRecordset(sql);
+    const qint64 opened = timer.nsecsElapsed();
+    state.VectRs = BuildRowVector(state.rs, kKey);
+    const qint64 built = timer.nsecsElapsed();
+    if (!LoadProperties(state, kKey) || !LoadHeader(state))
+        qFatal("properties or header failed");
+    std::fprintf(stderr, "phases: expand+trial %.3f s, open %.3f s, rows %.3f s, rest %.3f s\n",
+                 checked / 1e9, (opened - checked) / 1e9, (built - opened) / 1e9,
+                 (timer.nsecsElapsed() - built) / 1e9);
+    Figures f;
+    f.seconds = timer.nsecsElapsed() / 1e9;
+    malloc_trim(0);
+    f.heldBytes = statusBytes("VmRSS:") - before;
+    f.peakBytes = statusBytes("VmHWM:") - before;
+    f.rows = state.VectRs.Count() - 1; // the totals record
+    return f;
+}
+
+double runQSqlQuery(const QString &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    qsizetype cells = 0;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.exec(kQuery);
+        while (q.next()) {
+            for (int c = 0; c < 10; ++c)
+                cells += q.value(c).isValid();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (cells == 0)
+        qFatal("the raw fetch read nothing");
+    return seconds;
+}
+
+double runSqliteCli(const QString &path)
+{
+    const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (sqlite3.isEmpty())
+        return -1;
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    p.start(sqlite3, {QStringLiteral("-csv"), path, kQuery});
+    p.waitForFinished(-1);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("rows"), QStringLiteral("rows in the report"),
+                      QStringLiteral("N"), QStringLiteral("100000")});
+    parser.addOption({QStringLiteral("file"), QStringLiteral("SQLite file (made when missing)"),
+                      QStringLiteral("PATH")});
+    parser.addOption(
+        {QStringLiteral("request-only"), QStringLiteral("skip the references (for profiling)")});
+    parser.process(app);
+    const int rows = parser.value(QStringLiteral("rows")).toInt();
+    QString path = parser.value(QStringLiteral("file"));
+    if (path.isEmpty())
+        path = QStringLiteral("/tmp/varo-bench-%1.db").arg(rows);
+    if (!QFile::exists(path))
+        build(path, rows);
+
+    Connection conn = Connection::open(QStringLiteral("sqlite://") + path);
+    const bool requestOnly = parser.isSet(QStringLiteral("request-only"));
+    const double cli = requestOnly ? -1 : runSqliteCli(path);
+    const double raw = requestOnly ? 1 : runQSqlQuery(path);
+    const Figures request = runRequest(conn);
+
+    std::printf("rows                      %lld\n", qint64(request.rows));
+    std::printf("request                   %.3f s  %.0f rows/s\n", request.seconds,
+                request.rows / request.seconds);
+    std::printf("raw QSqlQuery fetch       %.3f s  %.0f rows/s\n", raw, request.rows / raw);
+    if (cli > 0)
+        std::printf("sqlite3 -csv              %.3f s  %.0f rows/s\n", cli, request.rows / cli);
+    std::printf("request / QSqlQuery       %.2f\n", request.seconds / raw);
+    if (cli > 0)
+        std::printf("request / sqlite3 -csv    %.2f  (target <= 1.5)\n", request.seconds / cli);
+    std::printf("rs + VectRs held          %.0f bytes/row  (target <= 1024)\n",
+                double(request.heldBytes) / double(request.rows));
+    std::printf("peak during the request   %.0f bytes/row\n",
+                double(request.peakBytes) / double(request.rows));
+    return 0;
+}

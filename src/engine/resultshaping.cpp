@@ -1,0 +1,246 @@
+#include "resultshaping.h"
+
+#include "platform/error.h"
+#include "platform/variant.h"
+#include "shared/modglobal.h"
+
+#include <QDate>
+#include <QHash>
+#include <bit>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace varo
+{
+
+void showError(const std::exception &e)
+{
+    const Error error = toError(e);
+    ShowMessage(errorMessage(error.number(), error.description()));
+}
+
+Dictionary LoadSumColumns(const QString &sKey)
+{
+    Dictionary sums = Dictionary::create();
+    Recordset rs =
+        OpenLocalRecordset(QStringLiteral("Select * From T_RepHeadCaption Where FRepKey=") +
+                           QuoteSql(sKey) + QStringLiteral(" Order by Findex"));
+    while (!rs.atEOF()) {
+        const QVariant name = NullToValue(rs.Fields(QStringLiteral("FRepColName")).Value());
+        const QVariant flag =
+            NullToValue(rs.Fields(QStringLiteral("FSumCol")).Value(), QStringLiteral("0"));
+        sums.set(toText(name), flag);
+        rs.MoveNext();
+    }
+    return sums;
+}
+
+namespace
+{
+
+// Row values as text. Texts are the recordset's own strings (trimming shares them when there
+// is nothing to trim); numbers and dates that repeat in a column share one string, and a
+// column whose values rarely repeat soon stops looking them up.
+class ColumnText
+{
+public:
+    QString text(const QVariant &value)
+    {
+        if (value.typeId() == QMetaType::QString)
+            return trimBlanks(value.toString());
+        const std::optional<Key> key = keyOf(value);
+        if (!m_pooling || !key)
+            return trimBlanks(toText(NullToValue(value)));
+        auto it = m_pool.constFind(*key);
+        if (it != m_pool.cend()) {
+            ++m_hits;
+            return it.value();
+        }
+        QString text = trimBlanks(toText(NullToValue(value)));
+        m_pool.insert(*key, text);
+        if (m_pool.size() >= 4096 && m_hits < m_pool.size()) {
+            m_pooling = false;
+            m_pool.clear();
+        }
+        return text;
+    }
+
+private:
+    using Key = std::pair<int, quint64>; // type and bits of a number or a date
+
+    static std::optional<Key> keyOf(const QVariant &value)
+    {
+        switch (value.typeId()) {
+        case QMetaType::Double:
+            return Key(QMetaType::Double, std::bit_cast<quint64>(value.toDouble()));
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return Key(QMetaType::LongLong, quint64(value.toLongLong()));
+        case QMetaType::QDate:
+            return Key(QMetaType::QDate, quint64(value.toDate().toJulianDay()));
+        default:
+            return std::nullopt;
+        }
+    }
+
+    QHash<Key, QString> m_pool;
+    qsizetype m_hits = 0;
+    bool m_pooling = true;
+};
+
+// The number a sum column adds: the leading number of the row's text. A number that the
+// text shows exactly (every finite one, in its shortest form) is taken as it is.
+double summand(const QVariant &value, const QString &text)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        return std::isfinite(number) ? number : leadingNumber(text);
+    }
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return value.toDouble();
+    default:
+        return leadingNumber(text);
+    }
+}
+
+} // namespace
+
+Vector BuildRowVector(Recordset &rs, const QString &sKey)
+{
+    try {
+        if (rs.isNull() || rs.atEOF())
+            return Vector();
+        Vector rows = Vector::create();
+        Dictionary totals = Dictionary::create();
+        const Dictionary sums = LoadSumColumns(sKey);
+        const QStringList names = rs.fieldNames();
+        const int fieldCount = int(names.size());
+
+        // Fields of the same name share one entry, the later value winning as when set by
+        // name.
+        auto keys = std::make_shared<DictionaryKeys>();
+        std::vector<int> slot(fieldCount);
+        std::vector<bool> isSum(fieldCount);
+        bool anySum = false;
+        for (int f = 0; f < fieldCount; ++f) {
+            slot[f] = keys->add(names.at(f));
+            isSum[f] = sums.Exists(names.at(f)) &&
+                       trimBlanks(toText(sums.value(names.at(f)))) == QLatin1String("1");
+            anySum = anySum || isSum[f];
+        }
+        std::vector<double> accumulator(fieldCount, 0.0);
+        std::vector<ColumnText> columns(fieldCount);
+
+        // The records are stored together and share the key table.
+        const std::shared_ptr<RecordTable> table = RecordTable::create(keys);
+        if (rs.RecordCount() > 0)
+            rows.reserve(rs.RecordCount() + 1);
+        while (!rs.atEOF()) {
+            const qsizetype r = table->addRow();
+            QString *cells = table->row(r);
+            for (int f = 0; f < fieldCount; ++f) {
+                const QVariant value = rs.value(f);
+                QString text = columns[f].text(value);
+                if (isSum[f])
+                    accumulator[f] += summand(value, text);
+                cells[slot[f]] = std::move(text);
+            }
+            rows.Add(QVariant::fromValue(table->record(r)));
+            rs.MoveNext();
+        }
+        if (anySum) {
+            for (int f = 0; f < fieldCount; ++f) {
+                if (isSum[f])
+                    totals.set(names.at(f), accumulator[f]);
+            }
+            totals.set(names.at(0), QStringLiteral("合计："));
+            rows.Add(QVariant::fromValue(totals));
+        }
+        return rows;
+    } catch (const std::exception &e) {
+        showError(e);
+        return Vector();
+    }
+}
+
+bool LoadProperties(ReportState &state, const QString &sKey)
+{
+    Q_UNUSED(sKey); // the catalogue query names the report by RptKey
+    try {
+        state.Property = Dictionary::create();
+        Recordset rs = OpenLocalRecordset(
+            QStringLiteral("select FRepKey,FRepName,FRepDesc,FRepCategory,FRepFormWid,"
+                           "FRepFormHei,FRepType from T_RepList where frepkey='") +
+            state.RptKey + QStringLiteral("' order by findex"));
+        state.Property = RecordToDictionary(rs);
+        state.Property.set(QStringLiteral("Name"),
+                           state.Property.value(QStringLiteral("FRepName")));
+        // fromValue keeps the constants 16-bit; QVariant(qint16) would hold an int.
+        state.Property.set(QStringLiteral("RptProperty"), QVariant::fromValue(qint16(4)));
+        state.Property.set(QStringLiteral("DetailRptID"), QVariant::fromValue(qint16(1075)));
+        state.Property.set(QStringLiteral("bLongNumber"), true);
+        state.Property.set(QStringLiteral("MegerCol"), QVariant::fromValue(qint16(0)));
+        state.Property.set(QStringLiteral("MegerType"), QVariant::fromValue(qint16(0)));
+        return true;
+    } catch (const std::exception &e) {
+        showError(e);
+        return false;
+    }
+}
+
+Dictionary AddHeaderColumn(Recordset &rs)
+{
+    auto text = [&rs](const char *field) {
+        return toText(NullToValue(rs.Fields(QString::fromLatin1(field)).Value()));
+    };
+    Dictionary column = Dictionary::create();
+    column.set(QStringLiteral("FColCaption"), text("FRepColCaption"));
+    column.set(QStringLiteral("FHeadSecond"), text("FRepColSecond"));
+    column.set(QStringLiteral("FColType"), text("FRepColType"));
+    column.set(QStringLiteral("FColName"), text("FRepColName"));
+    // fromValue: a plain QVariant constructor would widen the 16-bit integer to int.
+    column.set(QStringLiteral("FVisible"),
+               QVariant::fromValue(toInt16(
+                   leadingNumber(toText(rs.Fields(QStringLiteral("FRepColVisible")).Value())))));
+    return column;
+}
+
+bool LoadHeader(ReportState &state)
+{
+    try {
+        QString sql = QStringLiteral("select FIndex,FRepKey,FRepColName,FRepColCaption,"
+                                     "FRepColType,FRepColSecond,FRepColVisible from "
+                                     "T_RepHeadCaption where frepkey='") +
+                      state.RptKey;
+        if (state.m_Multi == 1)
+            sql += QStringLiteral("' and FRepSerial='") + toText(state.m_RepSerial);
+        sql += QStringLiteral("' and FRepColVisible=1 order by findex");
+        Recordset rs = OpenLocalRecordset(sql);
+        if (state.m_PluginHeader.isNull())
+            state.m_PluginHeader = Vector::create();
+        if (rs.atEOF()) {
+            if (state.m_PluginHeader.Count() == 0) {
+                ShowMessage(QStringLiteral("报表表头信息为空！"));
+                return false;
+            }
+            state.Header = Vector::create();
+            state.Header.AddVector(state.m_PluginHeader);
+            return true;
+        }
+        state.Header = Vector::create();
+        while (!rs.atEOF()) {
+            state.Header.Add(QVariant::fromValue(AddHeaderColumn(rs)));
+            rs.MoveNext();
+        }
+        state.Header.AddVector(state.m_PluginHeader);
+        return true;
+    } catch (const std::exception &e) {
+        showError(e);
+        return false;
+    }
+}
+
+} // namespace varo

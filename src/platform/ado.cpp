@@ -1,0 +1,371 @@
+#include "ado.h"
+
+#include "cursors.h"
+#include "error.h"
+#include "errornumbers.h"
+#include "sqlitefunctions.h"
+#include "variant.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <optional>
+#include <sqlite3.h>
+
+namespace varo
+{
+
+struct Connection::Data {
+    QString name; // QSqlDatabase connection name
+    QString url;
+    varo::Errors errors;
+
+    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
+    ~Data()
+    {
+        {
+            QSqlDatabase database = QSqlDatabase::database(name, false);
+            database.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+};
+
+static QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("varo-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+static Error openFailure(const QString &url, const QString &why)
+{
+    return Error(ErrorNumber::ProviderError,
+                 QStringLiteral("cannot open connection %1: %2").arg(url, why));
+}
+
+Connection Connection::open(const QString &url)
+{
+    const QString name = nextConnectionName();
+    std::optional<QSqlDatabase> db;
+    if (url == QLatin1String("sqlite::memory:")) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db->setDatabaseName(QStringLiteral(":memory:"));
+    } else if (url.startsWith(QLatin1String("sqlite://"))) {
+        const QString path = url.mid(9);
+        if (!path.startsWith(u'/'))
+            throw openFailure(url, QStringLiteral("the path must be absolute (sqlite:///path)"));
+        // Opening a missing file would create an empty database; a typo should fail instead.
+        if (!QFileInfo::exists(path))
+            throw openFailure(url, QStringLiteral("no such database file"));
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db->setDatabaseName(path);
+    } else if (url.startsWith(QLatin1String("postgresql://"))) {
+        const QUrl u(url);
+        if (!u.isValid() || u.host().isEmpty())
+            throw openFailure(url, QStringLiteral("expected postgresql://user@host:port/db"));
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db->setHostName(u.host());
+        db->setPort(u.port(5432));
+        db->setUserName(u.userName());
+        db->setPassword(u.password());
+        db->setDatabaseName(u.path().mid(1));
+    } else if (url.startsWith(QLatin1String("odbc:"))) {
+        QString rest = url.mid(5);
+        if (rest.startsWith(QLatin1String("//")))
+            rest = rest.mid(2);
+        db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        db->setDatabaseName(rest);
+    } else {
+        throw openFailure(url, QStringLiteral("unknown kind of URL (sqlite:, postgresql:, odbc:)"));
+    }
+    if (!db->isValid()) {
+        QSqlDatabase::removeDatabase(name);
+        throw openFailure(url, QStringLiteral("the Qt SQL driver is not installed"));
+    }
+    if (!db->open()) {
+        const QString why = db->lastError().text();
+        db.reset();
+        QSqlDatabase::removeDatabase(name);
+        throw openFailure(url, why);
+    }
+    if (db->driverName() == QLatin1String("QSQLITE")) {
+        const QVariant handle = db->driver()->handle();
+        sqlite3 *raw = nullptr;
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            raw = *static_cast<sqlite3 *const *>(handle.data());
+        if (!raw || !registerSqlServerFunctions(raw)) {
+            db.reset();
+            QSqlDatabase::removeDatabase(name);
+            throw openFailure(url, QStringLiteral("cannot register charindex and len"));
+        }
+    }
+    Connection c;
+    c.d = std::make_shared<Data>();
+    c.d->name = name;
+    c.d->url = url;
+    return c;
+}
+
+QString Connection::url() const
+{
+    return d ? d->url : QString();
+}
+
+QString Connection::driverName() const
+{
+    return d ? d->db().driverName() : QString();
+}
+
+Errors &Connection::errors()
+{
+    if (!d)
+        throw Error(ErrorNumber::ObjectNotSet,
+                    QStringLiteral("Object variable or With block variable not set"));
+    return d->errors;
+}
+
+struct Recordset::Data {
+    Connection connection;
+    bool open = false;
+    QStringList names;
+    // Rows as they come from the database (Execute, dynamic cursor) ...
+    std::unique_ptr<Cursor> cursor;
+    bool rewindable = false;
+    // ... or every row read at Open (the default cursor): rows * columns cells, row by row.
+    QList<QVariant> cells;
+    qsizetype rows = 0;
+    qsizetype position = 0;
+    bool eof = true;
+    bool empty = true; // the result has no row at all: BOF and EOF both true
+
+    int columns() const { return int(names.size()); }
+};
+
+Recordset Recordset::create()
+{
+    Recordset rs;
+    rs.d = std::make_shared<Data>();
+    return rs;
+}
+
+namespace
+{
+
+Error notSet()
+{
+    return Error(ErrorNumber::ObjectNotSet,
+                 QStringLiteral("Object variable or With block variable not set"));
+}
+
+Error closedError()
+{
+    return Error(ErrorNumber::OperationOnClosed,
+                 QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+Error noCurrentRecord()
+{
+    return Error(ErrorNumber::NoCurrentRecord,
+                 QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                "deleted. Requested operation requires a current record."));
+}
+
+Error itemNotFound()
+{
+    return Error(ErrorNumber::ItemNotFound,
+                 QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                "requested name or ordinal."));
+}
+
+} // namespace
+
+std::unique_ptr<Cursor> Connection::run(const QString &sql) const
+{
+    if (!d)
+        throw notSet();
+    // A failing statement replaces the connection's error list with the provider's error.
+    std::weak_ptr<Data> weak = d;
+    auto fail = [weak](const QString &description, const QString &native) {
+        if (auto c = weak.lock()) {
+            ProviderError item;
+            item.Description = description;
+            item.NativeError = native;
+            c->errors.replace({item});
+        }
+        return Error(ErrorNumber::ProviderError, description);
+    };
+    return openCursor(d->db(), sql, fail);
+}
+
+void Recordset::Open(const QString &source, Connection &activeConnection, int cursorType,
+                     int lockType, int options)
+{
+    Q_UNUSED(lockType); // nothing is ever written through a recordset
+    Q_UNUSED(options);
+    if (!d)
+        throw notSet();
+    Close();
+    std::unique_ptr<Cursor> cursor = activeConnection.run(source);
+    d->connection = activeConnection;
+    if (!cursor)
+        return; // a statement without rows leaves the recordset closed
+    d->names = cursor->names();
+    if (cursorType == CursorType::Dynamic) {
+        // A dynamic cursor reads rows as they are asked for, and MoveFirst runs the query
+        // again, seeing what others changed meanwhile.
+        d->empty = d->eof = !cursor->fetch();
+        d->cursor = std::move(cursor);
+        d->rewindable = true;
+    } else {
+        const int columns = d->columns();
+        while (cursor->fetch()) {
+            for (int c = 0; c < columns; ++c)
+                d->cells.append(cursor->value(c));
+            ++d->rows;
+        }
+        d->empty = d->eof = d->rows == 0;
+    }
+    d->open = true;
+}
+
+Recordset Connection::Execute(const QString &sql)
+{
+    std::unique_ptr<Cursor> cursor = run(sql);
+    Recordset rs = Recordset::create();
+    rs.d->connection = *this;
+    if (!cursor)
+        return rs; // statements without rows hand back a closed recordset
+    rs.d->names = cursor->names();
+    rs.d->empty = rs.d->eof = !cursor->fetch();
+    rs.d->cursor = std::move(cursor);
+    rs.d->open = true;
+    return rs;
+}
+
+void Recordset::Close()
+{
+    if (!d)
+        throw notSet();
+    Connection keep = d->connection;
+    *d = Data();
+    d->connection = keep;
+}
+
+bool Recordset::isOpen() const
+{
+    return d && d->open;
+}
+
+Recordset::Data &Recordset::openData() const
+{
+    if (!d)
+        throw notSet();
+    if (!d->open)
+        throw closedError();
+    return *d;
+}
+
+bool Recordset::atEOF() const
+{
+    openData();
+    return d->eof;
+}
+
+bool Recordset::atBOF() const
+{
+    openData();
+    return d->empty; // nothing moves before the first row
+}
+
+void Recordset::MoveNext()
+{
+    if (atEOF())
+        throw noCurrentRecord();
+    if (d->cursor) {
+        d->eof = !d->cursor->fetch();
+        return;
+    }
+    ++d->position;
+    d->eof = d->position >= d->rows;
+}
+
+void Recordset::MoveFirst()
+{
+    openData();
+    if (d->cursor) {
+        if (!d->rewindable)
+            throw Error(ErrorNumber::ForwardOnly,
+                        QStringLiteral("Rowset does not support fetching backward."));
+        d->cursor->rewind();
+        d->empty = d->eof = !d->cursor->fetch();
+        return;
+    }
+    d->position = 0;
+    d->eof = d->rows == 0;
+}
+
+qsizetype Recordset::RecordCount() const
+{
+    openData();
+    return d->cursor ? -1 : d->rows;
+}
+
+int Recordset::FieldCount() const
+{
+    openData();
+    return d->columns();
+}
+
+QStringList Recordset::fieldNames() const
+{
+    openData();
+    return d->names;
+}
+
+Field Recordset::Fields(int index) const
+{
+    if (index < 0 || index >= FieldCount())
+        throw itemNotFound();
+    return Field(*this, index);
+}
+
+Field Recordset::Fields(const QString &name) const
+{
+    const QStringList names = fieldNames();
+    for (int i = 0; i < names.size(); ++i) {
+        if (names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return Field(*this, i);
+    }
+    throw itemNotFound();
+}
+
+QVariant Recordset::value(int column) const
+{
+    if (atEOF())
+        throw noCurrentRecord();
+    if (column < 0 || column >= d->columns())
+        throw itemNotFound();
+    if (d->cursor)
+        return d->cursor->value(column);
+    return d->cells.at(d->position * d->columns() + column);
+}
+
+QString Field::Name() const
+{
+    return m_rs.fieldNames().at(m_index);
+}
+
+QVariant Field::Value() const
+{
+    return m_rs.value(m_index);
+}
+
+} // namespace varo

@@ -1,0 +1,120 @@
+// Vector and Dictionary, the two containers the engine shares with hosts and plug-ins.
+// Both are handles: copying shares the object, and a default-constructed handle is nothing.
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace varo
+{
+
+// An ordered list of values.
+class Vector
+{
+public:
+    Vector() = default;
+    static Vector create();
+
+    bool isNull() const { return !d; }
+    void Add(const QVariant &item);
+    void AddVector(const Vector &other); // appends every item of another Vector
+    int Count() const;
+    QVariant Item(int index) const; // 0-based
+    const QList<QVariant> &items() const;
+    void reserve(qsizetype n);
+
+    friend bool operator==(const Vector &a, const Vector &b) { return a.d == b.d; }
+
+private:
+    std::shared_ptr<QList<QVariant>> d;
+};
+
+// The names of a Dictionary in insertion order, matched without regard to letter case. Row
+// records of one result share one key table, so a million rows do not hold a million copies
+// of their field names.
+class DictionaryKeys
+{
+public:
+    explicit DictionaryKeys(const QStringList &names = {});
+    int indexOf(const QString &name) const;
+    int add(const QString &name); // returns the index of the name, adding it when new
+    int count() const { return int(m_names.size()); }
+    const QString &name(int i) const { return m_names.at(i); }
+
+private:
+    QStringList m_names;
+    QHash<QString, int> m_index; // case-folded name -> position
+};
+
+// Values under names; names keep the spelling they were first set with and their insertion
+// order, and match without regard to letter case ("FKeyWord" is read as "FKeyword").
+class Dictionary
+{
+public:
+    Dictionary() = default;
+    static Dictionary create();
+    // A record whose names are the given shared table, every value Empty.
+    static Dictionary withKeys(std::shared_ptr<const DictionaryKeys> keys);
+
+    bool isNull() const { return !d; }
+    void set(const QString &name, const QVariant &value); // replaces, never duplicates
+    QVariant value(const QString &name) const;            // Empty when the name is missing
+    bool Exists(const QString &name) const;
+    int Count() const;
+    QString keyAt(int i) const;
+    QVariant valueAt(int i) const;
+    void setAt(int i, const QVariant &value); // by position in the key table
+    QStringList keys() const;
+
+    friend bool operator==(const Dictionary &a, const Dictionary &b) { return a.d == b.d; }
+
+private:
+    friend class RecordTable;
+    struct Data;
+    struct OwnValues;
+    OwnValues &own() const; // gives a record of a RecordTable its own storage first
+    std::shared_ptr<Data> d;
+};
+
+// The records of one result, stored together: rows of texts under one key table, so that a
+// million records cost their texts and little more. record() hands out a row as a Dictionary
+// like any other; a record takes storage of its own the first time it gains a name or a value
+// that is not text. A record keeps the whole table alive.
+class RecordTable : public std::enable_shared_from_this<RecordTable>
+{
+public:
+    static std::shared_ptr<RecordTable> create(std::shared_ptr<const DictionaryKeys> keys);
+    ~RecordTable();
+
+    qsizetype addRow(); // an empty row; returns its number
+    qsizetype rowCount() const { return m_rows; }
+    int width() const { return m_width; }
+    QString *row(qsizetype r)
+    {
+        return m_cells[size_t(r / kChunkRows)].get() + (r % kChunkRows) * m_width;
+    }
+    Dictionary record(qsizetype r);
+
+private:
+    friend class Dictionary;
+    // Rows live in chunks that never move, so records can point into them while rows are
+    // still being added.
+    static constexpr qsizetype kChunkRows = 1024;
+    RecordTable() = default;
+    std::shared_ptr<const DictionaryKeys> m_keys;
+    int m_width = 0;
+    qsizetype m_rows = 0;
+    std::vector<std::unique_ptr<QString[]>> m_cells;
+    std::vector<std::unique_ptr<Dictionary::Data[]>> m_records;
+};
+
+} // namespace varo
+
+Q_DECLARE_METATYPE(varo::Vector)
+Q_DECLARE_METATYPE(varo::Dictionary)

@@ -1,0 +1,44 @@
+// The rows of one statement as they come from the database, for the recordsets of the ado
+// layer: read forward one at a time, and run again from the start when asked. SQLite is read
+// through its own interface, since the report's rows are the engine's largest read and the
+// generic driver path costs several times the database's own work; other servers through QtSql.
+#pragma once
+
+#include "error.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+namespace varo
+{
+
+class Cursor
+{
+public:
+    // Turns a provider's message into the error to raise, after listing it on the connection.
+    using Failure = std::function<Error(const QString &description, const QString &native)>;
+
+    virtual ~Cursor();
+    const QStringList &names() const { return m_names; }
+    int columns() const { return int(m_names.size()); }
+
+    // Moves to the next row; false after the last. Raises the provider's error.
+    virtual bool fetch() = 0;
+    // A value of the current row: qlonglong, double, QString, QByteArray, date types, or Null.
+    virtual QVariant value(int column) = 0;
+    // Runs the statement again; the next fetch gives its first row.
+    virtual void rewind() = 0;
+
+protected:
+    QStringList m_names;
+};
+
+// Runs a statement. Returns nothing for a statement that hands back no rows (it has run then).
+std::unique_ptr<Cursor> openCursor(const QSqlDatabase &db, const QString &sql,
+                                   const Cursor::Failure &fail);
+
+} // namespace varo

@@ -1,0 +1,31 @@
+// The one error type of the engine: a number and a description, raised by the platform layer,
+// by the engine and by components, and caught by the nearest procedure that traps errors.
+#pragma once
+
+#include <QString>
+#include <exception>
+
+namespace varo
+{
+
+class Error : public std::exception
+{
+public:
+    Error(int number, QString description);
+    ~Error() override; // out of line: one type identity for the engine and every plug-in
+
+    int number() const { return m_number; }
+    const QString &description() const { return m_description; }
+    const char *what() const noexcept override { return m_what.constData(); }
+
+private:
+    int m_number;
+    QString m_description;
+    QByteArray m_what;
+};
+
+// Turns anything caught in a trap into the engine's error, so that every trap reports a number
+// and a description the same way.
+Error toError(const std::exception &e);
+
+} // namespace varo

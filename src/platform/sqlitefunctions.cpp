@@ -1,0 +1,61 @@
+#include "sqlitefunctions.h"
+
+#include <QString>
+#include <sqlite3.h>
+
+namespace varo
+{
+
+static QString textArg(sqlite3_value *value)
+{
+    const auto *data = static_cast<const char16_t *>(sqlite3_value_text16(value));
+    const int bytes = sqlite3_value_bytes16(value);
+    return QString::fromUtf16(data, bytes / 2);
+}
+
+static void charindex(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+    }
+    const QString needle = textArg(argv[0]);
+    const QString haystack = textArg(argv[1]);
+    qsizetype from = 0;
+    if (argc == 3)
+        from = qMax<sqlite3_int64>(sqlite3_value_int64(argv[2]) - 1, 0);
+    if (needle.isEmpty()) {
+        sqlite3_result_int64(ctx, 0);
+        return;
+    }
+    const qsizetype at = haystack.indexOf(needle, from, Qt::CaseInsensitive);
+    sqlite3_result_int64(ctx, at < 0 ? 0 : at + 1);
+}
+
+static void len(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString text = textArg(argv[0]);
+    qsizetype n = text.size();
+    while (n > 0 && text.at(n - 1) == u' ')
+        --n;
+    sqlite3_result_int64(ctx, n);
+}
+
+bool registerSqlServerFunctions(sqlite3 *db)
+{
+    const int flags = SQLITE_UTF16 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_function_v2(db, "charindex", 2, flags, nullptr, charindex, nullptr,
+                                      nullptr, nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(db, "charindex", 3, flags, nullptr, charindex, nullptr,
+                                      nullptr, nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(db, "len", 1, flags, nullptr, len, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK;
+}
+
+} // namespace varo
