@@ -215,8 +215,10 @@ bool LoadHeader(ReportState &state)
                                      "FRepColType,FRepColSecond,FRepColVisible from "
                                      "T_RepHeadCaption where frepkey='") +
                       state.RptKey;
-        if (state.m_Multi == 1)
-            sql += QStringLiteral("' and FRepSerial='") + toText(state.m_RepSerial);
+        if (state.m_Multi == 1) {
+            // Joined as text, a Null layout number is empty, like none at all.
+            sql += QStringLiteral("' and FRepSerial='") + toText(NullToValue(state.m_RepSerial));
+        }
         sql += QStringLiteral("' and FRepColVisible=1 order by findex");
         Recordset rs = OpenLocalRecordset(sql);
         if (state.m_PluginHeader.isNull())

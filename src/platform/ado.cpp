@@ -138,7 +138,8 @@ struct Recordset::Data {
     QStringList names;
     // Rows as they come from the database (Execute, dynamic cursor) ...
     std::unique_ptr<Cursor> cursor;
-    bool rewindable = false;
+    bool forwardOnly = false; // from Execute: no MoveFirst, no RecordCount
+    bool dynamic = false;     // no RecordCount
     // ... or every row read at Open (the default cursor): rows * columns cells, row by row.
     QList<QVariant> cells;
     qsizetype rows = 0;
@@ -147,6 +148,9 @@ struct Recordset::Data {
     bool empty = true; // the result has no row at all: BOF and EOF both true
 
     int columns() const { return int(names.size()); }
+    // Reads the rows from the cursor as they are asked for when live and the database allows
+    // it, else all of them now.
+    void take(std::unique_ptr<Cursor> rows, bool live);
 };
 
 Recordset Recordset::create()
@@ -217,23 +221,28 @@ void Recordset::Open(const QString &source, Connection &activeConnection, int cu
     d->connection = activeConnection;
     if (!cursor)
         return; // a statement without rows leaves the recordset closed
-    d->names = cursor->names();
-    if (cursorType == CursorType::Dynamic) {
-        // A dynamic cursor reads rows as they are asked for, and MoveFirst runs the query
-        // again, seeing what others changed meanwhile.
-        d->empty = d->eof = !cursor->fetch();
-        d->cursor = std::move(cursor);
-        d->rewindable = true;
-    } else {
-        const int columns = d->columns();
-        while (cursor->fetch()) {
-            for (int c = 0; c < columns; ++c)
-                d->cells.append(cursor->value(c));
-            ++d->rows;
-        }
-        d->empty = d->eof = d->rows == 0;
+    d->dynamic = cursorType == CursorType::Dynamic;
+    // A dynamic cursor reads rows as they are asked for, and MoveFirst runs the query again,
+    // seeing what others changed meanwhile.
+    d->take(std::move(cursor), d->dynamic);
+}
+
+void Recordset::Data::take(std::unique_ptr<Cursor> rows, bool live)
+{
+    names = rows->names();
+    open = true;
+    if (live && rows->concurrent()) {
+        empty = eof = !rows->fetch();
+        cursor = std::move(rows);
+        return;
     }
-    d->open = true;
+    const int n = columns();
+    while (rows->fetch()) {
+        for (int c = 0; c < n; ++c)
+            cells.append(rows->value(c));
+        ++this->rows;
+    }
+    empty = eof = this->rows == 0;
 }
 
 Recordset Connection::Execute(const QString &sql)
@@ -243,10 +252,8 @@ Recordset Connection::Execute(const QString &sql)
     rs.d->connection = *this;
     if (!cursor)
         return rs; // statements without rows hand back a closed recordset
-    rs.d->names = cursor->names();
-    rs.d->empty = rs.d->eof = !cursor->fetch();
-    rs.d->cursor = std::move(cursor);
-    rs.d->open = true;
+    rs.d->forwardOnly = true;
+    rs.d->take(std::move(cursor), true);
     return rs;
 }
 
@@ -300,10 +307,10 @@ void Recordset::MoveNext()
 void Recordset::MoveFirst()
 {
     openData();
+    if (d->forwardOnly)
+        throw Error(ErrorNumber::ForwardOnly,
+                    QStringLiteral("Rowset does not support fetching backward."));
     if (d->cursor) {
-        if (!d->rewindable)
-            throw Error(ErrorNumber::ForwardOnly,
-                        QStringLiteral("Rowset does not support fetching backward."));
         d->cursor->rewind();
         d->empty = d->eof = !d->cursor->fetch();
         return;
@@ -315,7 +322,7 @@ void Recordset::MoveFirst()
 qsizetype Recordset::RecordCount() const
 {
     openData();
-    return d->cursor ? -1 : d->rows;
+    return d->forwardOnly || d->dynamic ? -1 : d->rows;
 }
 
 int Recordset::FieldCount() const

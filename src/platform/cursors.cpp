@@ -103,6 +103,7 @@ public:
     }
 
     void rewind() override { sqlite3_reset(m_stmt); }
+    bool concurrent() const override { return true; }
 
 private:
     sqlite3 *m_db;
@@ -182,6 +183,7 @@ public:
     }
 
     void rewind() override { run(); }
+    bool concurrent() const override { return false; }
 
 private:
     Error failure() const

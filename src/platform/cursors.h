@@ -32,6 +32,10 @@ public:
     virtual QVariant value(int column) = 0;
     // Runs the statement again; the next fetch gives its first row.
     virtual void rewind() = 0;
+    // Whether other statements may run on the connection while rows are still unread. Where
+    // they may not (a PostgreSQL or ODBC result streamed row by row), the recordset reads
+    // every row at once.
+    virtual bool concurrent() const = 0;
 
 protected:
     QStringList m_names;
