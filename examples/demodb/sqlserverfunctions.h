@@ -13,15 +13,15 @@ inline QStringList postgresFunctionStatements()
         QStringLiteral(
             "create or replace function charindex(needle text, haystack text) returns integer "
             "as $$ select case when needle = '' then 0 "
-            "else position(lower(needle) in lower(haystack)) end $$ language sql immutable"),
+            "else position(lower(needle) in lower(haystack)) end $$ language sql immutable strict"),
         QStringLiteral(
             "create or replace function charindex(needle text, haystack text, start integer) "
             "returns integer as $$ select case when needle = '' then 0 "
             "when position(lower(needle) in lower(substr(haystack, greatest(start, 1)))) = 0 "
             "then 0 else position(lower(needle) in lower(substr(haystack, greatest(start, 1)))) "
-            "+ greatest(start, 1) - 1 end $$ language sql immutable"),
+            "+ greatest(start, 1) - 1 end $$ language sql immutable strict"),
         QStringLiteral("create or replace function len(t text) returns integer "
-                       "as $$ select length(rtrim(t, ' ')) $$ language sql immutable"),
+                       "as $$ select length(rtrim(t, ' ')) $$ language sql immutable strict"),
     };
 }
 

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QHash>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -39,39 +40,50 @@ Dictionary LoadSumColumns(const QString &sKey)
 namespace
 {
 
-// Row values as text. Texts are the recordset's own strings (trimming shares them when there
-// is nothing to trim); numbers and dates that repeat in a column share one string, and a
-// column whose values rarely repeat soon stops looking them up.
+// Row values as text, stored in the result's record table. Equal values of a column share one
+// stored text: texts by the recordset's own string (the cursor hands out one string for equal
+// texts), numbers and dates by their value. A column whose values rarely repeat soon stops
+// looking them up.
 class ColumnText
 {
 public:
-    QString text(const QVariant &value)
+    RecordTable::Text store(RecordTable &table, const QVariant &value)
     {
-        if (value.typeId() == QMetaType::QString)
-            return trimBlanks(value.toString());
         const std::optional<Key> key = keyOf(value);
-        if (!m_pooling || !key)
-            return trimBlanks(toText(NullToValue(value)));
-        auto it = m_pool.constFind(*key);
-        if (it != m_pool.cend()) {
-            ++m_hits;
-            return it.value();
+        if (m_pooling && key) {
+            auto it = m_pool.constFind(*key);
+            if (it != m_pool.cend()) {
+                ++m_hits;
+                return it->where;
+            }
         }
-        QString text = trimBlanks(toText(NullToValue(value)));
-        m_pool.insert(*key, text);
-        if (m_pool.size() >= 4096 && m_hits < m_pool.size()) {
-            m_pooling = false;
-            m_pool.clear();
+        const RecordTable::Text where = storeText(table, value);
+        if (m_pooling && key) {
+            // The pool keeps the string alive, so its address names no other text meanwhile.
+            m_pool.insert(*key, {value, where});
+            if (m_pool.size() >= 4096 && m_hits < m_pool.size()) {
+                m_pooling = false;
+                m_pool.clear();
+            }
         }
-        return text;
+        return where;
     }
 
 private:
-    using Key = std::pair<int, quint64>; // type and bits of a number or a date
+    using Key = std::pair<int, quint64>; // type, and bits of a number or a date or a string
+
+    struct Entry {
+        QVariant value;
+        RecordTable::Text where;
+    };
 
     static std::optional<Key> keyOf(const QVariant &value)
     {
         switch (value.typeId()) {
+        case QMetaType::QString:
+            return Key(QMetaType::QString,
+                       quint64(reinterpret_cast<quintptr>(
+                           static_cast<const QString *>(value.constData())->constData())));
         case QMetaType::Double:
             return Key(QMetaType::Double, std::bit_cast<quint64>(value.toDouble()));
         case QMetaType::Int:
@@ -84,25 +96,58 @@ private:
         }
     }
 
-    QHash<Key, QString> m_pool;
+    static RecordTable::Text storeText(RecordTable &table, const QVariant &value)
+    {
+        char buffer[32];
+        switch (value.typeId()) {
+        case QMetaType::QString:
+            return table.store(trimmedView(*static_cast<const QString *>(value.constData())));
+        case QMetaType::Double: {
+            // As toText writes it: the shortest text that reads back as the same number.
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.toDouble()).ptr;
+            return table.storeLatin1(buffer, end - buffer);
+        }
+        case QMetaType::Int:
+        case QMetaType::LongLong: {
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.toLongLong()).ptr;
+            return table.storeLatin1(buffer, end - buffer);
+        }
+        default:
+            return table.store(trimBlanks(toText(NullToValue(value))));
+        }
+    }
+
+    static QStringView trimmedView(const QString &text)
+    {
+        QStringView view(text);
+        while (!view.isEmpty() && view.front() == u' ')
+            view = view.mid(1);
+        while (!view.isEmpty() && view.back() == u' ')
+            view.chop(1);
+        return view;
+    }
+
+    QHash<Key, Entry> m_pool;
     qsizetype m_hits = 0;
     bool m_pooling = true;
 };
 
-// The number a sum column adds: the leading number of the row's text. A number that the
-// text shows exactly (every finite one, in its shortest form) is taken as it is.
-double summand(const QVariant &value, const QString &text)
+// The number a sum column adds: the leading number of the row's text. A number that the text
+// shows exactly (every finite one, in its shortest form) is taken as it is.
+double summand(const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::Double: {
         const double number = value.toDouble();
-        return std::isfinite(number) ? number : leadingNumber(text);
+        return std::isfinite(number) ? number : 0.0;
     }
     case QMetaType::Int:
     case QMetaType::LongLong:
-        return value.toDouble();
+        return double(value.toLongLong());
+    case QMetaType::QString:
+        return leadingNumber(*static_cast<const QString *>(value.constData()));
     default:
-        return leadingNumber(text);
+        return leadingNumber(toText(NullToValue(value)));
     }
 }
 
@@ -140,13 +185,12 @@ Vector BuildRowVector(Recordset &rs, const QString &sKey)
             rows.reserve(rs.RecordCount() + 1);
         while (!rs.atEOF()) {
             const qsizetype r = table->addRow();
-            QString *cells = table->row(r);
+            RecordTable::Text *cells = table->row(r);
             for (int f = 0; f < fieldCount; ++f) {
                 const QVariant value = rs.value(f);
-                QString text = columns[f].text(value);
+                cells[slot[f]] = columns[f].store(*table, value);
                 if (isSum[f])
-                    accumulator[f] += summand(value, text);
-                cells[slot[f]] = std::move(text);
+                    accumulator[f] += summand(value);
             }
             rows.Add(QVariant::fromValue(table->record(r)));
             rs.MoveNext();

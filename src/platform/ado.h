@@ -80,8 +80,11 @@ constexpr int Pessimistic = 2; // adLockPessimistic
 
 class Field;
 
-// Rows of a query. Open takes a snapshot of every row, so MoveFirst and RecordCount work in
-// both modes; rows from Connection::Execute are forward-only and fetched as they are read.
+// Rows of a query. Open with the default cursor takes a snapshot of every row, so MoveFirst and
+// RecordCount work; a dynamic cursor reads rows as they are asked for and MoveFirst runs the
+// query again (RecordCount is -1). Rows from Connection::Execute are forward-only and fetched
+// as they are read. Where the server cannot run another statement while rows are unread
+// (PostgreSQL, ODBC), rows are read at once and behave the same.
 // EOF and BOF are C macros, so atEOF and atBOF stand for them.
 class Recordset
 {

@@ -1,5 +1,7 @@
 #include "containers.h"
 
+#include "bulkmemory.h"
+
 #include "error.h"
 #include "errornumbers.h"
 
@@ -129,10 +131,9 @@ Dictionary::OwnValues &Dictionary::own() const
     if (d->table) {
         auto values = std::make_unique<OwnValues>();
         values->keys = std::const_pointer_cast<DictionaryKeys>(d->table->m_keys);
-        const QString *cells = d->table->row(d->row);
         values->values.reserve(d->table->m_width);
         for (int i = 0; i < d->table->m_width; ++i)
-            values->values.append(cells[i]);
+            values->values.append(d->table->cell(d->row, i).toString());
         d->values = std::move(values);
         d->table = nullptr;
     }
@@ -146,7 +147,7 @@ void Dictionary::set(const QString &name, const QVariant &value)
     if (d->table && value.typeId() == QMetaType::QString) {
         const int i = d->table->m_keys->indexOf(name);
         if (i >= 0) {
-            d->table->row(d->row)[i] = value.toString();
+            d->table->setCell(d->row, i, d->table->store(value.toString()));
             return;
         }
     }
@@ -168,7 +169,7 @@ QVariant Dictionary::value(const QString &name) const
         throw notSet();
     if (d->table) {
         const int i = d->table->m_keys->indexOf(name);
-        return i < 0 ? QVariant() : QVariant(d->table->row(d->row)[i]);
+        return i < 0 ? QVariant() : QVariant(d->table->cell(d->row, i).toString());
     }
     const int i = d->values->keys->indexOf(name);
     return i < 0 ? QVariant() : d->values->values.at(i);
@@ -200,7 +201,7 @@ QVariant Dictionary::valueAt(int i) const
 {
     if (!d)
         throw notSet();
-    return d->table ? QVariant(d->table->row(d->row)[i]) : d->values->values.at(i);
+    return d->table ? QVariant(d->table->cell(d->row, i).toString()) : d->values->values.at(i);
 }
 
 void Dictionary::setAt(int i, const QVariant &value)
@@ -208,7 +209,7 @@ void Dictionary::setAt(int i, const QVariant &value)
     if (!d)
         throw notSet();
     if (d->table && value.typeId() == QMetaType::QString) {
-        d->table->row(d->row)[i] = value.toString();
+        d->table->setCell(d->row, i, d->table->store(value.toString()));
         return;
     }
     own().values[i] = value;
@@ -222,6 +223,41 @@ QStringList Dictionary::keys() const
     return names;
 }
 
+// Rows come in chunks that never move, so records can point into them while rows are still
+// being added. Chunks grow from a few rows to many, so that a short result stays small.
+struct RecordTable::Chunk {
+    qsizetype firstRow;
+    qsizetype capacity;
+    BulkBlock cells;   // capacity * width Texts
+    BulkBlock records; // capacity Dictionary::Data, built as rows are added
+    qsizetype used = 0;
+
+    Text *cellsOf(qsizetype row, int width) const
+    {
+        return static_cast<Text *>(cells.data()) + (row - firstRow) * width;
+    }
+    Dictionary::Data *recordOf(qsizetype row) const
+    {
+        return static_cast<Dictionary::Data *>(records.data()) + (row - firstRow);
+    }
+};
+
+struct RecordTable::TextBlock {
+    BulkBlock chars;
+    qsizetype capacity;
+    qsizetype used = 0;
+};
+
+namespace
+{
+constexpr qsizetype kFirstChunkRows = 64;
+constexpr qsizetype kLargestChunkRows = 65536;
+constexpr qsizetype kFirstTextBlock = 4096;      // characters
+constexpr qsizetype kLargestTextBlock = 1 << 20; // characters: 2 MB, one huge page
+} // namespace
+
+RecordTable::RecordTable() = default;
+
 std::shared_ptr<RecordTable> RecordTable::create(std::shared_ptr<const DictionaryKeys> keys)
 {
     std::shared_ptr<RecordTable> table(new RecordTable);
@@ -230,28 +266,111 @@ std::shared_ptr<RecordTable> RecordTable::create(std::shared_ptr<const Dictionar
     return table;
 }
 
-RecordTable::~RecordTable() = default;
+RecordTable::~RecordTable()
+{
+    for (const auto &chunk : m_chunks) {
+        for (qsizetype i = 0; i < chunk->used; ++i)
+            chunk->recordOf(chunk->firstRow + i)->~Data();
+    }
+}
+
+RecordTable::Chunk &RecordTable::chunkOf(qsizetype row) const
+{
+    const Chunk &last = *m_chunks.back();
+    if (row >= last.firstRow)
+        return const_cast<Chunk &>(last);
+    // Chunks double in size up to the largest; after that they are all the same size.
+    for (const auto &chunk : m_chunks) {
+        if (chunk->capacity == kLargestChunkRows) {
+            const qsizetype index = (row - chunk->firstRow) / kLargestChunkRows;
+            return *m_chunks[size_t(&chunk - m_chunks.data() + index)];
+        }
+        if (row < chunk->firstRow + chunk->capacity)
+            return *chunk;
+    }
+    Q_UNREACHABLE();
+}
+
+RecordTable::Text *RecordTable::row(qsizetype row) const
+{
+    return chunkOf(row).cellsOf(row, m_width);
+}
 
 qsizetype RecordTable::addRow()
 {
     const qsizetype r = m_rows;
-    if (r % kChunkRows == 0) {
-        m_cells.push_back(std::make_unique<QString[]>(size_t(kChunkRows * m_width)));
-        m_records.push_back(std::make_unique<Dictionary::Data[]>(size_t(kChunkRows)));
+    if (m_chunks.empty() || m_chunks.back()->used == m_chunks.back()->capacity) {
+        const qsizetype capacity = m_chunks.empty()
+                                       ? kFirstChunkRows
+                                       : qMin(m_chunks.back()->capacity * 2, kLargestChunkRows);
+        auto chunk = std::make_unique<Chunk>(
+            Chunk{r, capacity, BulkBlock(size_t(capacity * qMax(m_width, 1)) * sizeof(Text)),
+                  BulkBlock(size_t(capacity) * sizeof(Dictionary::Data))});
+        m_chunks.push_back(std::move(chunk));
     }
-    Dictionary::Data &record = m_records.back()[size_t(r % kChunkRows)];
-    record.table = this;
-    record.row = r;
+    Chunk &chunk = *m_chunks.back();
+    auto *record = new (chunk.recordOf(r)) Dictionary::Data;
+    record->table = this;
+    record->row = r;
+    ++chunk.used;
     ++m_rows;
     return r;
+}
+
+char16_t *RecordTable::reserveText(qsizetype length, Text &where)
+{
+    if (m_texts.empty() || m_texts.back()->capacity - m_texts.back()->used < length) {
+        qsizetype capacity = m_texts.empty()
+                                 ? kFirstTextBlock
+                                 : qMin(m_texts.back()->capacity * 2, kLargestTextBlock);
+        capacity = qMax(capacity, length);
+        m_texts.push_back(std::make_unique<TextBlock>(
+            TextBlock{BulkBlock(size_t(capacity) * sizeof(char16_t)), capacity}));
+    }
+    TextBlock &block = *m_texts.back();
+    where.block = quint32(m_texts.size() - 1);
+    where.offset = quint32(block.used);
+    where.length = quint32(length);
+    char16_t *chars = static_cast<char16_t *>(block.chars.data()) + block.used;
+    block.used += length;
+    return chars;
+}
+
+RecordTable::Text RecordTable::store(QStringView text)
+{
+    Text where;
+    if (text.isEmpty())
+        return where;
+    char16_t *chars = reserveText(text.size(), where);
+    std::copy(text.utf16(), text.utf16() + text.size(), chars);
+    return where;
+}
+
+RecordTable::Text RecordTable::storeLatin1(const char *text, qsizetype length)
+{
+    Text where;
+    if (length == 0)
+        return where;
+    char16_t *chars = reserveText(length, where);
+    for (qsizetype i = 0; i < length; ++i)
+        chars[i] = char16_t(uchar(text[i]));
+    return where;
+}
+
+QStringView RecordTable::cell(qsizetype row, int column) const
+{
+    const Text &t = this->row(row)[column];
+    if (t.length == 0)
+        return QStringView();
+    const auto *chars = static_cast<const char16_t *>(m_texts[t.block]->chars.data());
+    return QStringView(chars + t.offset, qsizetype(t.length));
 }
 
 Dictionary RecordTable::record(qsizetype r)
 {
     // The record shares the table's ownership: no allocation per row.
     Dictionary dict;
-    dict.d = std::shared_ptr<Dictionary::Data>(
-        shared_from_this(), &m_records[size_t(r / kChunkRows)][size_t(r % kChunkRows)]);
+    dict.d = std::shared_ptr<Dictionary::Data>(shared_from_this(), chunkOf(r).recordOf(r));
     return dict;
 }
 

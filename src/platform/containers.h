@@ -82,36 +82,48 @@ private:
     std::shared_ptr<Data> d;
 };
 
-// The records of one result, stored together: rows of texts under one key table, so that a
-// million records cost their texts and little more. record() hands out a row as a Dictionary
-// like any other; a record takes storage of its own the first time it gains a name or a value
-// that is not text. A record keeps the whole table alive.
+// The records of one result, stored together: rows of texts under one key table, the texts
+// kept side by side in large blocks, so that a million records cost their characters and
+// little more. Equal texts may share one place. record() hands out a row as a Dictionary like
+// any other; a record takes storage of its own the first time it gains a name or a value that
+// is not text. A record keeps the whole table alive.
 class RecordTable : public std::enable_shared_from_this<RecordTable>
 {
 public:
+    // Where a text is kept.
+    struct Text {
+        quint32 block = 0;
+        quint32 offset = 0;
+        quint32 length = 0;
+    };
+
     static std::shared_ptr<RecordTable> create(std::shared_ptr<const DictionaryKeys> keys);
     ~RecordTable();
 
-    qsizetype addRow(); // an empty row; returns its number
+    qsizetype addRow(); // a row of empty texts; returns its number
     qsizetype rowCount() const { return m_rows; }
     int width() const { return m_width; }
-    QString *row(qsizetype r)
-    {
-        return m_cells[size_t(r / kChunkRows)].get() + (r % kChunkRows) * m_width;
-    }
-    Dictionary record(qsizetype r);
+
+    Text store(QStringView text);
+    Text storeLatin1(const char *text, qsizetype length);
+    Text *row(qsizetype row) const; // the row's width() cells
+    void setCell(qsizetype row, int column, Text text) { this->row(row)[column] = text; }
+    QStringView cell(qsizetype row, int column) const;
+    Dictionary record(qsizetype row);
 
 private:
     friend class Dictionary;
-    // Rows live in chunks that never move, so records can point into them while rows are
-    // still being added.
-    static constexpr qsizetype kChunkRows = 1024;
-    RecordTable() = default;
+    struct Chunk;
+    struct TextBlock;
+    RecordTable();
+    Chunk &chunkOf(qsizetype row) const;
+    char16_t *reserveText(qsizetype length, Text &where);
+
     std::shared_ptr<const DictionaryKeys> m_keys;
     int m_width = 0;
     qsizetype m_rows = 0;
-    std::vector<std::unique_ptr<QString[]>> m_cells;
-    std::vector<std::unique_ptr<Dictionary::Data[]>> m_records;
+    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    std::vector<std::unique_ptr<TextBlock>> m_texts;
 };
 
 } // namespace varo

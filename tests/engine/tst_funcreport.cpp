@@ -4,6 +4,7 @@
 #include "common/testdatabase.h"
 #include "common/testsupport.h"
 #include "definitiontables.h"
+#include "demodb/demodatabase.h"
 #include "engine/funcreport.h"
 #include "platform/automation.h"
 #include "platform/errornumbers.h"
@@ -11,6 +12,10 @@
 #include "server/classfactory.h"
 #include "shared/modglobal.h"
 
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QPushButton>
 #include <QTest>
 
 using namespace varo;
@@ -489,6 +494,54 @@ private Q_SLOTS:
         args << 7;
         QCOMPARE(report.call(QStringLiteral("GetReportData"), args), QVariant(true));
         QCOMPARE(gRepType(), 7);
+    }
+
+    // The demo's filter plug-in report through the real plug-in libraries: the filter window
+    // answered as a person would, the plug-in's rows, the layout it names, the titles.
+    void demoFilterPluginReport_data() { test::addDatabaseRows(); }
+    void demoFilterPluginReport()
+    {
+        QFETCH(QString, database);
+        VARO_TEST_DATABASE(db, database);
+        VARO_VERIFY_NO_ERROR(demo::buildDemoDatabase(db.connection()));
+        test::ScopedModalDriver driver([](QDialog *dialog) {
+            dialog->findChild<QDateEdit *>(QStringLiteral("dtpFrom"))->setDate(QDate(2024, 3, 1));
+            dialog->findChild<QDateEdit *>(QStringLiteral("dtpTo"))->setDate(QDate(2024, 3, 31));
+            dialog->findChild<QComboBox *>(QStringLiteral("cmbGroup"))
+                ->setCurrentText(QStringLiteral("按商品"));
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        Object report = createObject(QStringLiteral("VaroReportEngine.FuncReport"));
+        QVariantList args{QString(demo::kFilterPluginReport), QVariant::fromValue(db.connection()),
+                          QVariant::fromValue(db.connection())};
+        QCOMPARE(report.call(QStringLiteral("GetReportData"), args), QVariant(true));
+        QCOMPARE(m_messages->texts(), QStringList());
+
+        // Grouped by item: the plug-in's rows add up to the March lines of the business data.
+        Recordset expected = Recordset::create();
+        expected.Open(QStringLiteral("select sum(l.FAmount) as total, count(distinct l.FItemID) "
+                                     "as items from T_SalesOrder o join T_SalesOrderEntry l on "
+                                     "l.FOrderID = o.FID where o.FDate >= '2024-03-01' and "
+                                     "o.FDate <= '2024-03-31'"),
+                      db.connection());
+        const Vector rows = objectFrom<Vector>(report.get(QStringLiteral("VectRs")));
+        double total = 0;
+        for (const QVariant &row : rows.items())
+            total += row.value<Dictionary>().value(QStringLiteral("FAmount")).toDouble();
+        QCOMPARE(rows.Count(), expected.Fields(1).Value().toInt());
+        QCOMPARE(total, expected.Fields(0).Value().toDouble());
+
+        // Layout 2 (by item) is the one whose columns the header shows.
+        const Vector header = objectFrom<Vector>(report.get(QStringLiteral("Header")));
+        QStringList names;
+        for (const QVariant &item : header.items())
+            names << item.value<Dictionary>().value(QStringLiteral("FColName")).toString();
+        QVERIFY2(names.contains(QStringLiteral("FItemNumber")), qPrintable(names.join(u',')));
+        QVERIFY(!names.contains(QStringLiteral("FCustNumber")));
+        QVERIFY(objectFrom<Vector>(report.get(QStringLiteral("Title"))).Count() > 0);
+        QCOMPARE(objectFrom<Dictionary>(report.get(QStringLiteral("Property")))
+                     .value(QStringLiteral("FRepKey")),
+                 QVariant(QString(demo::kFilterPluginReport)));
     }
 };
 

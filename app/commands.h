@@ -1,0 +1,27 @@
+// The three commands of varo-report. Each returns the program's exit status.
+#pragma once
+
+#include "options.h"
+
+#include <QString>
+
+namespace varo::report
+{
+
+namespace ExitStatus
+{
+constexpr int Ok = 0;          // every step ran, whatever it returned
+constexpr int HostFailure = 1; // a connection, the object or a call failed
+constexpr int UsageError = 2;  // the command line (or an answer) was wrong
+} // namespace ExitStatus
+
+// Runs the steps on one report object and prints each step's result in the format.
+int runCommand(const RunOptions &options, OutputFormat format, bool headless);
+
+// Prints the reports of T_RepList with the route each takes.
+int listCommand(const QString &dbUrl);
+
+// Builds the demo database at a SQLite path or PostgreSQL URL and lists its reports.
+int demoDbCommand(const QString &target);
+
+} // namespace varo::report

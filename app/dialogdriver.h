@@ -1,0 +1,60 @@
+// Answers the engine's modal dialogs when nobody is there to: sets the controls that the
+// `--answer` options name, through each widget's own setters so the dialog sees the change as
+// if typed, then presses OK (or Cancel). A dialog that refuses OK is cancelled, so a run never
+// waits for a person.
+#pragma once
+
+#include "options.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QWidget;
+
+namespace varo::report
+{
+
+class DialogDriver
+{
+public:
+    DialogDriver(QList<Answer> answers, bool cancel);
+    ~DialogDriver(); // removes itself when installed
+    DialogDriver(const DialogDriver &) = delete;
+    DialogDriver &operator=(const DialogDriver &) = delete;
+
+    // An answer of a kind this driver cannot apply yet, explained, or an empty string.
+    static QString unsupportedAnswer(const QList<Answer> &answers);
+
+    // Becomes the modal driver of the platform layer.
+    void install();
+
+    // Answers one dialog that is on screen.
+    void drive(QDialog *dialog);
+
+    // Answers that named a control no dialog had, and answers whose value a control could not
+    // take; both are the user's mistakes and end the run with status 2.
+    QStringList unusedControls() const;
+    QStringList failures() const { return m_failures; }
+    int dialogCount() const { return m_dialogs; }
+
+private:
+    QList<Answer> m_answers;
+    bool m_cancel;
+    bool m_installed = false;
+    QSet<qsizetype> m_used; // indices into m_answers
+    QStringList m_failures;
+    int m_dialogs = 0;
+};
+
+// Sets a widget from answer text; returns why it could not, or an empty string. Exposed for the
+// driver's tests.
+QString setControlValue(QWidget *control, const QString &value);
+
+// Buttons as the engine's dialogs name them ("cmdCacel" is the name the dialogs really carry).
+void pressOk(QDialog *dialog);
+void pressCancel(QDialog *dialog);
+
+} // namespace varo::report

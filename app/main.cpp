@@ -1,0 +1,49 @@
+// varo-report, the reference host of the report engine: runs reports from the command line and
+// prints what the report objects hand back.
+#include "commands.h"
+#include "console.h"
+#include "options.h"
+#include "qtenvironment.h"
+
+#include <QApplication>
+
+using namespace varo::report;
+
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine cl = parseCommandLine(arguments);
+    if (!cl.error.isEmpty()) {
+        complain(cl.error);
+        writeError(QStringLiteral("Try 'varo-report --help'.\n"));
+        return ExitStatus::UsageError;
+    }
+    if (cl.command == Command::Help) {
+        writeOut(usageText());
+        return ExitStatus::Ok;
+    }
+
+    const bool headless = cl.command != Command::Run || runsHeadless(cl.run, hasDisplay());
+    prepareQtEnvironment(headless);
+    // Qt sees only the program name: a step or value such as "-style" is ours, not Qt's.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(QStringLiteral("varo-report"));
+
+    switch (cl.command) {
+    case Command::Run: {
+        const OutputFormat format =
+            cl.run.format.value_or(stdoutIsTerminal() ? OutputFormat::Table : OutputFormat::Json);
+        return runCommand(cl.run, format, headless);
+    }
+    case Command::List:
+        return listCommand(cl.run.dbUrl);
+    case Command::DemoDb:
+        return demoDbCommand(cl.demoTarget);
+    case Command::Help:
+        break;
+    }
+    return ExitStatus::Ok;
+}

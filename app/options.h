@@ -1,0 +1,67 @@
+// The command line of varo-report: its three commands, the options of `run`, and the syntax of
+// an `--answer`. Parsing only; nothing here opens a connection or a window.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace varo::report
+{
+
+enum class OutputFormat { Json, Table, Csv };
+
+// One `--answer NAME=VALUE`. NAME is a control's objectName, or "kind:TARGET" for answers that
+// address something other than a control by name ("keyword:MARKER=VALUE" in a keyword grid).
+struct Answer {
+    QString kind; // empty for a control named by its objectName
+    QString target;
+    QString value;
+    QString text; // as given, for messages
+};
+
+// The kinds an answer name may start with; the dialog driver says which it can apply.
+QStringList answerKinds();
+
+// Parses NAME=VALUE (VALUE may be empty and may hold "="); an empty result sets *error.
+std::optional<Answer> parseAnswer(const QString &text, QString *error);
+
+struct RunOptions {
+    QString dbUrl;
+    QString dataDbUrl; // empty: the definition connection serves as the business one too
+    QString object = QStringLiteral("FuncReport");
+    qint32 repType = -1;
+    QString settingsFile;
+    QStringList pluginDirs;
+    QList<Answer> answers;
+    bool cancel = false;
+    std::optional<OutputFormat> format; // none given: chosen by whether stdout is a terminal
+    bool headless = false;              // as asked for; see runsHeadless
+    QStringList steps;
+};
+
+enum class Command { Help, Run, List, DemoDb };
+
+struct CommandLine {
+    Command command = Command::Help;
+    RunOptions run;     // `list` uses dbUrl only
+    QString demoTarget; // `demo-db`
+    QString error;      // a usage error; the program then ends with status 2
+};
+
+// Arguments without the program name.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+QString usageText();
+
+// A database argument as a URL: URLs pass unchanged, a plain file path becomes
+// "sqlite:///absolute/path".
+QString databaseUrl(const QString &argument);
+
+// Headless when asked for, when there is no display, or when the dialogs are to be answered
+// from the command line.
+bool runsHeadless(const RunOptions &options, bool hasDisplay);
+bool hasDisplay();
+
+} // namespace varo::report

@@ -1,0 +1,17 @@
+// How many terminal columns a text takes: East Asian wide and fullwidth characters (Chinese
+// among them) take two, combining marks and controls none, everything else one. Used to line up
+// the columns of the table output.
+#pragma once
+
+#include <QString>
+
+namespace varo::report
+{
+
+int charWidth(char32_t codePoint);
+int displayWidth(const QString &text);
+
+// The text followed by blanks up to the given display width (never cut).
+QString padToWidth(const QString &text, int width);
+
+} // namespace varo::report
