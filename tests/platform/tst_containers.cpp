@@ -34,6 +34,9 @@ private Q_SLOTS:
     void travelInVariant_data();
     void travelInVariant();
     void nestedContainers();
+    void recordTableRows_data();
+    void recordTableRows();
+    void recordTableRecordsAreOwnDictionaries();
 };
 
 void TestContainers::copiesShareTheObject_data()
@@ -285,6 +288,70 @@ void TestContainers::nestedContainers()
     const Vector back = result.value(QStringLiteral("vectrs")).value<Vector>();
     QCOMPARE(back.Count(), 3);
     QCOMPARE(back.Item(2).value<Dictionary>().value(QStringLiteral("findex")), QVariant(2));
+}
+
+// Rows of a record table across the growth of its chunks and text blocks: every row reads
+// back its own texts, and a record outlives every other handle to the table.
+void TestContainers::recordTableRows_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("textLength");
+    QTest::newRow("one row") << 1 << 3;
+    QTest::newRow("first chunk full") << 64 << 5;
+    QTest::newRow("into the third chunk") << 200 << 7;
+    QTest::newRow("past the largest chunk") << 70000 << 4;
+    QTest::newRow("texts longer than a block") << 3 << (1 << 20) + 5;
+}
+
+void TestContainers::recordTableRows()
+{
+    QFETCH(int, rows);
+    QFETCH(int, textLength);
+    Vector records = Vector::create();
+    {
+        auto keys = std::make_shared<DictionaryKeys>(QStringList{"No", "Text", "Empty"});
+        auto table = varo::RecordTable::create(keys);
+        for (int r = 0; r < rows; ++r) {
+            const qsizetype row = table->addRow();
+            QCOMPARE(row, qsizetype(r));
+            const QByteArray number = QByteArray::number(r);
+            table->setCell(row, 0, table->storeLatin1(number.constData(), number.size()));
+            table->setCell(row, 1, table->store(QString(textLength, QChar(u'a' + r % 26))));
+            records.Add(QVariant::fromValue(table->record(row)));
+        }
+    }
+    for (int r : {0, rows / 2, rows - 1}) {
+        const Dictionary record = records.Item(r).value<Dictionary>();
+        QCOMPARE(record.value("no"), QVariant(QString::number(r)));
+        QCOMPARE(record.value("TEXT"), QVariant(QString(textLength, QChar(u'a' + r % 26))));
+        QCOMPARE(record.value("Empty").toString(), QString());
+        QCOMPARE(record.keys(), QStringList({"No", "Text", "Empty"}));
+    }
+}
+
+void TestContainers::recordTableRecordsAreOwnDictionaries()
+{
+    auto keys = std::make_shared<DictionaryKeys>(QStringList{"A", "B"});
+    auto table = varo::RecordTable::create(keys);
+    for (int r = 0; r < 2; ++r) {
+        table->addRow();
+        table->setCell(r, 0, table->store(QStringLiteral("a%1").arg(r)));
+    }
+    Dictionary first = table->record(0);
+    Dictionary second = table->record(1);
+    QVERIFY(!(first == second));
+    QCOMPARE(table->record(0), first); // the same record every time
+
+    first.set("b", QStringLiteral("text")); // a text stays in the table
+    first.set("A", 42);                     // another value gives the record its own storage
+    first.set("C", true);                   // and so does a new name
+    QCOMPARE(first.value("a"), QVariant(42));
+    QCOMPARE(first.value("b"), QVariant(QStringLiteral("text")));
+    QCOMPARE(first.keys(), QStringList({"A", "B", "C"}));
+    QCOMPARE(second.value("a"), QVariant(QStringLiteral("a1")));
+    QCOMPARE(second.Count(), 2);
+    QVERIFY(!second.Exists("C"));
+    QCOMPARE(table->cell(0, 0).toString(), QStringLiteral("a0"));
 }
 
 VARO_TEST_MAIN(TestContainers)
