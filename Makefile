@@ -5,6 +5,7 @@
 #   make test          build, then run every test next to a throwaway PostgreSQL
 #   make build         configure and build
 #   make clean         remove the build folder
+#   make bench         build, then measure a report request on 100,000 and 1,000,000 rows
 #   make format        clang-format our sources in place
 #   make format-check  fail when a source is not clang-format clean
 #
@@ -19,7 +20,7 @@ CTEST_ARGS ?=
 SOURCE_DIRS := src app examples tests bench
 SOURCES = $(shell find $(SOURCE_DIRS) \( -name '*.cpp' -o -name '*.h' \) -type f 2>/dev/null | sort)
 
-.PHONY: all deps configure build test demo clean format format-check
+.PHONY: all deps configure build test demo bench clean format format-check
 
 all: build
 
@@ -38,6 +39,10 @@ test: build
 
 demo: build
 	BUILD_DIR=$(BUILD_DIR) scripts/demo
+
+bench: build
+	$(BUILD_DIR)/bin/bench_request --rows 100000
+	$(BUILD_DIR)/bin/bench_request --rows 1000000
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -12,10 +12,10 @@ namespace
 {
 
 // Keywords as "MARKER=value;MARKER2=;..." in order.
-Vector keywords(const QString &spec)
+Vector keywords(const QString &list)
 {
     Vector list = Vector::create();
-    for (const QString &entry : spec.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString &entry : list.split(u';', Qt::SkipEmptyParts)) {
         const qsizetype eq = entry.indexOf(u'=');
         Dictionary keyword = Dictionary::create();
         keyword.set(QStringLiteral("FKeyWord"), entry.left(eq));
@@ -35,7 +35,7 @@ private Q_SLOTS:
     void expands_data()
     {
         QTest::addColumn<QString>("sqlTemplate");
-        QTest::addColumn<QString>("keywordSpec");
+        QTest::addColumn<QString>("keywordList");
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("value replaces marker everywhere, braces dropped")
@@ -81,15 +81,15 @@ private Q_SLOTS:
     void expands()
     {
         QFETCH(QString, sqlTemplate);
-        QFETCH(QString, keywordSpec);
+        QFETCH(QString, keywordList);
         QFETCH(QString, expected);
-        QCOMPARE(expandKeywords(sqlTemplate, keywords(keywordSpec)), expected);
+        QCOMPARE(expandKeywords(sqlTemplate, keywords(keywordList)), expected);
     }
 
     void fails_data()
     {
         QTest::addColumn<QString>("sqlTemplate");
-        QTest::addColumn<QString>("keywordSpec");
+        QTest::addColumn<QString>("keywordList");
 
         QTest::newRow("empty keyword outside braces") << "where f = #K#"
                                                       << "#K#=";
@@ -105,8 +105,8 @@ private Q_SLOTS:
     void fails()
     {
         QFETCH(QString, sqlTemplate);
-        QFETCH(QString, keywordSpec);
-        QVERIFY_THROWS_EXCEPTION(Error, expandKeywords(sqlTemplate, keywords(keywordSpec)));
+        QFETCH(QString, keywordList);
+        QVERIFY_THROWS_EXCEPTION(Error, expandKeywords(sqlTemplate, keywords(keywordList)));
     }
 
     void nullValueFails()

@@ -60,9 +60,9 @@ Dictionary itemAt(const Vector &vector, int i)
 
 // A T_RepHeadCaption row from "name|sum|serial|key"; "~" writes Null. Missing parts: sum "0",
 // serial "1", the report's key.
-QString headerFromSpec(const QString &spec, int index)
+QString headerFromText(const QString &text, int index)
 {
-    const QStringList parts = spec.split(u'|');
+    const QStringList parts = text.split(u'|');
     auto part = [&parts](int i, const QString &fallback) {
         if (i >= parts.size())
             return fallback;
@@ -206,7 +206,7 @@ private Q_SLOTS:
 void TestResultShaping::buildRowVectorTotals_data()
 {
     QTest::addColumn<QString>("database");
-    QTest::addColumn<QStringList>("headers");    // see headerFromSpec, FIndex in list order
+    QTest::addColumn<QStringList>("headers");    // see headerFromText, FIndex in list order
     QTest::addColumn<QStringList>("quantities"); // FQty per row
     QTest::addColumn<QStringList>("totals");     // entries of the totals record; none if empty
 
@@ -265,7 +265,7 @@ void TestResultShaping::buildRowVectorTotals()
     QFETCH(QStringList, totals);
     QStringList definitions;
     for (int i = 0; i < headers.size(); ++i)
-        definitions << headerFromSpec(headers.at(i), i + 1);
+        definitions << headerFromText(headers.at(i), i + 1);
     if (!openDatabases(definitions, dataRows(quantities)))
         return;
     MessageRecorder recorder;
@@ -344,7 +344,7 @@ void TestResultShaping::buildRowVectorRecords()
 
 void TestResultShaping::buildRowVectorWithoutRows()
 {
-    if (!openDatabases({headerFromSpec(QStringLiteral("FQty|1"), 1)},
+    if (!openDatabases({headerFromText(QStringLiteral("FQty|1"), 1)},
                        {QStringLiteral("create table T_Data (FOrder integer, FName varchar(50), "
                                        "FQty varchar(50), FPrice varchar(50))")}))
         return;
@@ -407,13 +407,13 @@ void TestResultShaping::loadSumColumns()
     HeaderRow nullName = header(kKey, 3, QString(), QStringLiteral("无名"));
     nullName.serial = QStringLiteral("1");
     nullName.sum = QStringLiteral("1");
-    if (!openDatabases({headerFromSpec(QStringLiteral("FQty|0|1"), 2),
-                        headerFromSpec(QStringLiteral("FName|~|1"), 1),
+    if (!openDatabases({headerFromText(QStringLiteral("FQty|0|1"), 2),
+                        headerFromText(QStringLiteral("FName|~|1"), 1),
                         test::insertHeader(nullName),
-                        headerFromSpec(QStringLiteral("FQTY|1 |2"), 4),
-                        headerFromSpec(QStringLiteral("FPrice|Y|2|R1"), 5),
-                        headerFromSpec(QStringLiteral("FHidden|1|1"), 6),
-                        headerFromSpec(QStringLiteral("FOther|1|1|R2"), 1)}))
+                        headerFromText(QStringLiteral("FQTY|1 |2"), 4),
+                        headerFromText(QStringLiteral("FPrice|Y|2|R1"), 5),
+                        headerFromText(QStringLiteral("FHidden|1|1"), 6),
+                        headerFromText(QStringLiteral("FOther|1|1|R2"), 1)}))
         return;
     // The invisible column counts as well.
     VARO_VERIFY_SQL(m_local->connection(), m_local->execute({QStringLiteral(
