@@ -12,10 +12,10 @@ namespace
 {
 
 // Keywords as "MARKER=value;MARKER2=;..." in order.
-Vector keywords(const QString &list)
+Vector keywords(const QString &entries)
 {
     Vector list = Vector::create();
-    for (const QString &entry : list.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString &entry : entries.split(u';', Qt::SkipEmptyParts)) {
         const qsizetype eq = entry.indexOf(u'=');
         Dictionary keyword = Dictionary::create();
         keyword.set(QStringLiteral("FKeyWord"), entry.left(eq));
