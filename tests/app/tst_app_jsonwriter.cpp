@@ -22,28 +22,22 @@ using varo::Vector;
 namespace
 {
 
+QVariant dict(std::initializer_list<std::pair<const char *, QVariant>> entries)
+{
+    return QVariant::fromValue(varo::test::dictionary(entries));
+}
+
+QVariant vec(std::initializer_list<QVariant> items)
+{
+    return QVariant::fromValue(varo::test::vector(items));
+}
+
 // The text is valid JSON when it parses inside an array (a bare scalar is not a document).
 QString parseError(const QString &json)
 {
     QJsonParseError error;
     QJsonDocument::fromJson(QByteArray("[") + json.toUtf8() + ']', &error);
     return error.error == QJsonParseError::NoError ? QString() : error.errorString();
-}
-
-QVariant dict(std::initializer_list<std::pair<const char *, QVariant>> entries)
-{
-    Dictionary d = Dictionary::create();
-    for (const auto &[name, value] : entries)
-        d.set(QString::fromUtf8(name), value);
-    return QVariant::fromValue(d);
-}
-
-QVariant vec(std::initializer_list<QVariant> items)
-{
-    Vector v = Vector::create();
-    for (const QVariant &item : items)
-        v.Add(item);
-    return QVariant::fromValue(v);
 }
 
 } // namespace

@@ -17,18 +17,12 @@ namespace
 
 QVariant dict(std::initializer_list<std::pair<const char *, QVariant>> entries)
 {
-    Dictionary d = Dictionary::create();
-    for (const auto &[name, value] : entries)
-        d.set(QString::fromUtf8(name), value);
-    return QVariant::fromValue(d);
+    return QVariant::fromValue(varo::test::dictionary(entries));
 }
 
 QVariant vec(std::initializer_list<QVariant> items)
 {
-    Vector v = Vector::create();
-    for (const QVariant &item : items)
-        v.Add(item);
-    return QVariant::fromValue(v);
+    return QVariant::fromValue(varo::test::vector(items));
 }
 
 QVariant column(const char *caption, const char *second, const char *name)

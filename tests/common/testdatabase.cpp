@@ -130,4 +130,16 @@ QString sqlFailure(Connection &connection, const Error &error, const char *state
     return text;
 }
 
+QTestData &databaseRow(const QString &kind, const char *name)
+{
+    return QTest::newRow(qPrintable(kind + QStringLiteral(": ") + QString::fromUtf8(name))) << kind;
+}
+
+QVariant firstValue(Connection &connection, const QString &sql)
+{
+    Recordset rs = Recordset::create();
+    rs.Open(sql, connection);
+    return rs.Fields(0).Value();
+}
+
 } // namespace varo::test

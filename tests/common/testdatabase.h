@@ -23,6 +23,12 @@ QStringList databaseKinds();
 // without ever having talked to PostgreSQL.
 void addDatabaseRows();
 
+// A data row "<kind>: <case>" with the kind in the column "database".
+QTestData &databaseRow(const QString &kind, const char *name);
+
+// Field 0 of the first row of a query.
+QVariant firstValue(Connection &connection, const QString &sql);
+
 class TestDatabase
 {
 public:

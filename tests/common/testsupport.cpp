@@ -10,6 +10,22 @@
 namespace varo::test
 {
 
+Dictionary dictionary(std::initializer_list<std::pair<const char *, QVariant>> entries)
+{
+    Dictionary d = Dictionary::create();
+    for (const auto &[name, value] : entries)
+        d.set(QString::fromUtf8(name), value);
+    return d;
+}
+
+Vector vector(std::initializer_list<QVariant> items)
+{
+    Vector v = Vector::create();
+    for (const QVariant &item : items)
+        v.Add(item);
+    return v;
+}
+
 QString describe(const Error &error)
 {
     return QStringLiteral("error %1: %2").arg(error.number()).arg(error.description());

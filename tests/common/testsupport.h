@@ -3,6 +3,7 @@
 // message boxes and modal dialogs that the code under test shows.
 #pragma once
 
+#include "platform/containers.h"
 #include "platform/error.h"
 #include "platform/ui.h"
 
@@ -21,6 +22,10 @@ namespace varo::test
 
 // "error <number>: <description>", the way failures print an error.
 QString describe(const Error &error);
+
+// Containers from literals: dictionary({{"FCaption", "x"}, {"FIndex", 1}}), vector({a, b}).
+Dictionary dictionary(std::initializer_list<std::pair<const char *, QVariant>> entries);
+Vector vector(std::initializer_list<QVariant> items);
 
 // The error a piece of code raises, or nothing when it returns normally. Other exceptions are
 // turned into the engine's error, as a trap would see them.

@@ -11,17 +11,14 @@
 #include <QTest>
 
 using namespace varo;
+using varo::test::databaseRow;
+using varo::test::firstValue;
 using varo::test::MessageRecorder;
 
 namespace
 {
 
 const QString kKey = QStringLiteral("R1");
-
-QTestData &databaseRow(const QString &kind, const char *name)
-{
-    return QTest::newRow(qPrintable(kind + QStringLiteral(": ") + QString::fromUtf8(name))) << kind;
-}
 
 // How a case stores its template: a row with the text, a row whose FRepSql is Null, or none.
 enum class Stored { Text, Null, NoRow };

@@ -37,14 +37,6 @@ struct Script {
 };
 Script script;
 
-Dictionary row(std::initializer_list<std::pair<const char *, QVariant>> values)
-{
-    Dictionary d = Dictionary::create();
-    for (const auto &[name, value] : values)
-        d.set(QString::fromLatin1(name), value);
-    return d;
-}
-
 class TestFilter : public QObject
 {
     Q_OBJECT
@@ -81,9 +73,9 @@ public:
         m_rs.Open(QStringLiteral("select 1 as n"), conn);
         Vector rows = Vector::create();
         rows.Add(QVariant::fromValue(
-            row({{"Cust", QStringLiteral("甲")}, {"Amount", QStringLiteral("10")}})));
+            test::dictionary({{"Cust", QStringLiteral("甲")}, {"Amount", QStringLiteral("10")}})));
         rows.Add(QVariant::fromValue(
-            row({{"Cust", QStringLiteral("乙")}, {"Amount", QStringLiteral("5.5")}})));
+            test::dictionary({{"Cust", QStringLiteral("乙")}, {"Amount", QStringLiteral("5.5")}})));
         return rows;
     }
     Recordset rs() const
@@ -103,8 +95,8 @@ public:
         if (script.failIn == 15)
             throw Error(5003, QStringLiteral("no title"));
         Vector titles = Vector::create();
-        titles.Add(
-            QVariant::fromValue(row({{"FCaption", QStringLiteral("地区：华东")}, {"FIndex", 1}})));
+        titles.Add(QVariant::fromValue(
+            test::dictionary({{"FCaption", QStringLiteral("地区：华东")}, {"FIndex", 1}})));
         return titles;
     }
 

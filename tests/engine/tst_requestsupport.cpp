@@ -12,6 +12,8 @@
 #include <stdexcept>
 
 using namespace varo;
+using varo::test::databaseRow;
+using varo::test::firstValue;
 using varo::test::MessageRecorder;
 using varo::ui::MessageIcon;
 
@@ -19,18 +21,6 @@ namespace
 {
 
 const QString kProgId = QStringLiteral("VaroTest.Component");
-
-QTestData &databaseRow(const QString &kind, const char *name)
-{
-    return QTest::newRow(qPrintable(kind + QStringLiteral(": ") + QString::fromUtf8(name))) << kind;
-}
-
-QVariant firstValue(Connection &connection, const QString &sql)
-{
-    Recordset rs = Recordset::create();
-    rs.Open(sql, connection);
-    return rs.Fields(0).Value();
-}
 
 } // namespace
 

@@ -12,6 +12,8 @@
 #include <QTest>
 
 using namespace varo;
+using varo::test::databaseRow;
+using varo::test::firstValue;
 using varo::test::HeaderRow;
 using varo::test::MessageRecorder;
 using varo::test::ReportRow;
@@ -30,11 +32,6 @@ QStringList strings(std::initializer_list<const char *> items)
     for (const char *item : items)
         list.append(QString::fromUtf8(item));
     return list;
-}
-
-QTestData &databaseRow(const QString &kind, const char *name)
-{
-    return QTest::newRow(qPrintable(kind + QStringLiteral(": ") + QString::fromUtf8(name))) << kind;
 }
 
 // "value (type)", so that a total that is text instead of a double shows.

@@ -12,6 +12,8 @@
 #include <thread>
 
 using namespace varo;
+using varo::test::databaseRow;
+using varo::test::firstValue;
 using varo::test::MessageRecorder;
 using varo::ui::MessageIcon;
 
@@ -20,19 +22,6 @@ namespace
 
 const QString kLookupProgId = QStringLiteral("VaroSelect.clsItemLook");
 const QString kTitle = QStringLiteral("沐岩提示");
-
-// A data row for one kind of database: "<kind>: <case>", with the kind in column "database".
-QTestData &databaseRow(const QString &kind, const char *name)
-{
-    return QTest::newRow(qPrintable(kind + QStringLiteral(": ") + QString::fromUtf8(name))) << kind;
-}
-
-QVariant firstValue(Connection &connection, const QString &sql)
-{
-    Recordset rs = Recordset::create();
-    rs.Open(sql, connection);
-    return rs.Fields(0).Value();
-}
 
 // Counts the schema changes a database goes through: SQLite numbers them itself; a PostgreSQL
 // database logs every DDL command through an event trigger installed here.
