@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QMetaMethod>
 #include <QMetaProperty>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSpinBox>
@@ -242,8 +243,8 @@ void pressCancel(QDialog *dialog)
         guard->hide();
 }
 
-DialogDriver::DialogDriver(QList<Answer> answers, bool cancel)
-    : m_answers(std::move(answers)), m_cancel(cancel)
+DialogDriver::DialogDriver(QList<Answer> answers, bool cancel, QString screenshot)
+    : m_answers(std::move(answers)), m_cancel(cancel), m_screenshot(std::move(screenshot))
 {
 }
 
@@ -291,6 +292,8 @@ void DialogDriver::drive(QDialog *dialog)
     }
     if (!guard)
         return;
+    if (m_dialogs == 1 && !m_screenshot.isEmpty() && !dialog->grab().save(m_screenshot, "PNG"))
+        m_failures.append(QStringLiteral("cannot write the picture %1").arg(m_screenshot));
     if (failed || m_cancel) {
         pressCancel(dialog);
         return;

@@ -20,7 +20,8 @@ namespace varo::report
 class DialogDriver
 {
 public:
-    DialogDriver(QList<Answer> answers, bool cancel);
+    // screenshot: where to save a picture of the first dialog once answered; empty for none.
+    DialogDriver(QList<Answer> answers, bool cancel, QString screenshot = QString());
     ~DialogDriver(); // removes itself when installed
     DialogDriver(const DialogDriver &) = delete;
     DialogDriver &operator=(const DialogDriver &) = delete;
@@ -43,6 +44,7 @@ public:
 private:
     QList<Answer> m_answers;
     bool m_cancel;
+    QString m_screenshot;
     bool m_installed = false;
     QSet<qsizetype> m_used; // indices into m_answers
     QStringList m_failures;

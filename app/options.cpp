@@ -68,7 +68,8 @@ bool hasDisplay()
 
 bool runsHeadless(const RunOptions &options, bool display)
 {
-    return options.headless || !display || options.cancel || !options.answers.isEmpty();
+    return options.headless || !display || options.cancel || !options.answers.isEmpty() ||
+           !options.screenshot.isEmpty();
 }
 
 namespace
@@ -181,6 +182,9 @@ void parseOptions(CommandLine &cl, OptionReader &reader, bool stepsAllowed)
         } else if (option == QLatin1String("--cancel")) {
             noValue();
             run.cancel = true;
+        } else if (option == QLatin1String("--screenshot")) {
+            if (const auto v = value())
+                run.screenshot = *v;
         } else if (option == QLatin1String("--headless")) {
             noValue();
             run.headless = true;
@@ -282,8 +286,9 @@ QString usageText()
         "                      (repeatable; an empty VALUE empties a date)\n"
         "  --cancel            press Cancel in every dialog instead of OK\n"
         "  --format FORMAT     json, table or csv (default: table on a terminal, else json)\n"
+        "  --screenshot FILE   save a PNG picture of the first dialog, once answered\n"
         "  --headless          never show a window; implied without a display and by\n"
-        "                      --answer and --cancel\n"
+        "                      --answer, --cancel and --screenshot\n"
         "  --help              this text\n"
         "\n"
         "URLs: sqlite:///absolute/path.db, sqlite::memory:, "

@@ -38,6 +38,7 @@ struct RunOptions {
     bool cancel = false;
     std::optional<OutputFormat> format; // none given: chosen by whether stdout is a terminal
     bool headless = false;              // as asked for; see runsHeadless
+    QString screenshot;                 // PNG of the first dialog, as answered
     QStringList steps;
 };
 
@@ -60,7 +61,7 @@ QString usageText();
 QString databaseUrl(const QString &argument);
 
 // Headless when asked for, when there is no display, or when the dialogs are to be answered
-// from the command line.
+// (or pictured) from the command line.
 bool runsHeadless(const RunOptions &options, bool hasDisplay);
 bool hasDisplay();
 

@@ -149,7 +149,7 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
     }
 
     MessageRecorder recorder(!headless);
-    DialogDriver driver(o.answers, o.cancel);
+    DialogDriver driver(o.answers, o.cancel, o.screenshot);
     if (headless)
         driver.install();
 

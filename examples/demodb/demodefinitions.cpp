@@ -198,7 +198,7 @@ void conditionPluginReport(Definitions &d)
         regions += u',' + r;
     d.conditions(
         key, {dateRange(QStringLiteral("BEGINDATE"), QStringLiteral("ENDDATE")),
-              {QStringLiteral("客户代码从"), QStringLiteral("CUSTFROM"),
+              {QStringLiteral("客户代码"), QStringLiteral("CUSTFROM"),
                QStringLiteral("c.FNumber>='?'"), QStringLiteral("到"), QStringLiteral("CUSTTO"),
                QStringLiteral("c.FNumber<='?'"), QStringLiteral("CDTXT"), QStringLiteral("CUST")},
               {QStringLiteral("区域"), QStringLiteral("REGION"), regions, QString(), QString(),
@@ -258,10 +258,10 @@ void conditionSqlReport(Definitions &d)
     // template; it is there to show the control, and reaches plug-ins in the condition values.
     d.conditions(
         key, {dateRange(QStringLiteral("DATEFROM"), QStringLiteral("DATETO")),
-              {QStringLiteral("商品代码从"), QStringLiteral("ITEMFROM"),
+              {QStringLiteral("商品代码"), QStringLiteral("ITEMFROM"),
                QStringLiteral("i.FNumber>='?'"), QStringLiteral("到"), QStringLiteral("ITEMTO"),
                QStringLiteral("i.FNumber<='?'"), QStringLiteral("CDTXT"), QStringLiteral("ITEM")},
-              {QStringLiteral("客户代码从"), QStringLiteral("CUSTFROM"),
+              {QStringLiteral("客户代码"), QStringLiteral("CUSTFROM"),
                QStringLiteral("c.FNumber>='?'"), QStringLiteral("到"), QStringLiteral("CUSTTO"),
                QStringLiteral("c.FNumber<='?'"), QStringLiteral("CDTXT"), QStringLiteral("CUST")},
               {QStringLiteral("排序"), QStringLiteral("SORTBY"), QStringLiteral("日期,单号"),
@@ -341,7 +341,7 @@ void legacyPluginReport(Definitions &d)
                 QStringLiteral("销售"), 1, true}});
     d.conditions(
         key, {dateRange(QStringLiteral("BEGINDATE"), QStringLiteral("ENDDATE")),
-              {QStringLiteral("业务员从"), QStringLiteral("EMPFROM"),
+              {QStringLiteral("业务员代码"), QStringLiteral("EMPFROM"),
                QStringLiteral("e.FNumber>='?'"), QStringLiteral("到"), QStringLiteral("EMPTO"),
                QStringLiteral("e.FNumber<='?'"), QStringLiteral("CDTXT"), QStringLiteral("EMP")}});
 }

@@ -1,5 +1,6 @@
 #include "funcreport.h"
 
+#include "dialogs/condition/frmcondition.h"
 #include "engine/requestsupport.h"
 #include "engine/resultshaping.h"
 #include "engine/templateexpansion.h"
@@ -9,6 +10,8 @@
 #include "platform/ui.h"
 #include "platform/variant.h"
 #include "shared/modglobal.h"
+
+#include <memory>
 
 namespace varo
 {
@@ -160,9 +163,35 @@ bool FuncReport::keywordRoute(const QString &sKey)
 
 bool FuncReport::conditionRoute(const QString &sKey, const QString &routeCode)
 {
-    Q_UNUSED(sKey);
-    Q_UNUSED(routeCode);
-    throw routeNotBuilt(QStringLiteral("condition dialog"));
+    // Released on every way out, as the dialog lives for this request only.
+    const auto dialog = std::make_unique<dialogs::FrmCondition>();
+    if (!dialog->InitData(sKey, QString()))
+        return false;
+    ui::execModal(dialog.get());
+    if (dialog->Tag() != QLatin1String("OK"))
+        return false;
+    Dictionary conditionValues = dialog->ReturnVal();
+    if (conditionValues.isNull())
+        return false;
+
+    if (routeCode == QLatin1String("1")) {
+        const QString sql = ExpandFilterSql(conditionValues, sKey);
+        if (!ValidateSql(sql))
+            return false;
+        m_state.Title = dialog->ReturnFilterTitle();
+        ui::letMessagesRun();
+        m_state.rs = OpenSqlRecordset(sql);
+        m_state.VectRs = BuildRowVector(m_state.rs, sKey);
+        ui::letMessagesRun();
+        return true;
+    }
+
+    m_state.Title = dialog->ReturnFilterTitle();
+    Object report = createObject(m_state.m_RepPluginSvr);
+    ui::letMessagesRun();
+    m_state.VectRs = GetPluginRows(report, conditionValues, m_state.m_PluginHeader);
+    ui::letMessagesRun();
+    return true;
 }
 
 bool FuncReport::finish(const QString &sKey)

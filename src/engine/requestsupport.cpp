@@ -45,4 +45,27 @@ bool ValidateSql(const QString &sql)
     return false;
 }
 
+Vector GetPluginRows(Object &plugin, Dictionary &conditionValues, Vector &pluginHeader)
+{
+    const QString member = QStringLiteral("GetRptVect");
+    if (pluginHeader.isNull())
+        pluginHeader = Vector::create();
+    try {
+        QVariantList args{QVariant::fromValue(conditionValues), QVariant::fromValue(gSqlConn()),
+                          QVariant::fromValue(pluginHeader)};
+        const QVariant rows = plugin.call(member, args);
+        conditionValues = objectFrom<Dictionary>(args.at(0));
+        gSqlConn() = objectFrom<Connection>(args.at(1));
+        pluginHeader = objectFrom<Vector>(args.at(2));
+        return objectFrom<Vector>(rows);
+    } catch (const std::exception &) {
+        // A plug-in written before header columns existed knows only two arguments.
+    }
+    QVariantList args{QVariant::fromValue(conditionValues), QVariant::fromValue(gSqlConn())};
+    const QVariant rows = plugin.call(member, args);
+    conditionValues = objectFrom<Dictionary>(args.at(0));
+    gSqlConn() = objectFrom<Connection>(args.at(1));
+    return objectFrom<Vector>(rows);
+}
+
 } // namespace varo

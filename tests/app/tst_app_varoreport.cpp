@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -47,11 +48,15 @@ private Q_SLOTS:
     void filterPluginCancelled();
     void answerThatDoesNotFit_data();
     void answerThatDoesNotFit();
+    void conditionReport_data();
+    void conditionReport();
+    void screenshot();
 
 private:
     Outcome run(const QStringList &args);
     QString db() const { return QStringLiteral("sqlite://") + m_demoPath; }
     QStringList southMarchAnswers() const;
+    QStringList detailAnswers() const;
     QStringList settings() const { return {QStringLiteral("--settings"), m_settingsPath}; }
 
     QString m_program;
@@ -372,6 +377,93 @@ void TestVaroReport::answerThatDoesNotFit()
     // The step ran (and was cancelled or confirmed); its line is there.
     QVERIFY2(o.out.startsWith(QLatin1String("{\"step\":\"SALES_SUMMARY\",")), qPrintable(o.out));
     QCOMPARE(o.out.count(u'\n'), 1);
+}
+
+QStringList TestVaroReport::detailAnswers() const
+{
+    return strings("--answer", "DtpBDate0=2024-05-20", "--answer", "DtpEDate0=2024-05-21",
+                   "--answer", "txtItemf0=A01", "--answer", "txtItemt0=A30", "--answer",
+                   "txtItemf1=C001", "--answer", "txtItemt1=C040", "--answer", "cmb0=单号");
+}
+
+void TestVaroReport::conditionReport_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // the whole output, or a part of it that starts with "…"
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("answered")
+        << strings("--format", "table") + detailAnswers() << 0
+        << QString::fromUtf8(
+               "step SALES_DETAIL: returned true\n"
+               "日期从2024-05-20\n"
+               "到2024-05-21\n"
+               "商品代码从A01到A30\n"
+               "客户代码从C001到C040\n"
+               "单号         日期        客户名称              区域  业务员  商品代码  商品名称  "
+               "单位  数量  单价  金额\n"
+               "订单         订单        客户                  客户          商品      商品      "
+               "商品  销售  销售  销售\n"
+               "SO2024-0145  2024-05-20  北京华盛贸易有限公司  华北  黄强    A21       无线鼠标  "
+               "个    10    59    590\n"
+               "SO2024-0145  2024-05-20  北京华盛贸易有限公司  华北  黄强    A18       装订机    "
+               "台    2     320   640\n"
+               "SO2024-0146  2024-05-20  杭州宏远贸易有限公司  华东  王芳    A18       装订机    "
+               "台    3     320   960\n"
+               "SO2024-0146  2024-05-20  杭州宏远贸易有限公司  华东  王芳    A12       笔记本    "
+               "本    21    6     126\n"
+               "SO2024-0146  2024-05-20  杭州宏远贸易有限公司  华东  王芳    A25       硒鼓      "
+               "个    11    220   2420\n"
+               "-----------  ----------  --------------------  ----  ------  --------  --------  "
+               "----  ----  ----  ----\n"
+               "合计：                                                                          "
+               "       47          4736\n")
+        << "";
+    // An empty answer leaves the "to" date open: its title line has no date.
+    QTest::newRow("open date")
+        << strings("--answer", "DtpBDate0=2024-06-29", "--answer", "DtpEDate0=") << 0
+        << QString::fromUtf8("…\"Title\":[{\"Findex\":0,\"FCaption\":\"日期从2024-06-29\"},"
+                             "{\"Findex\":1,\"FCaption\":\"到\"},")
+        << "";
+    QTest::newRow("cancelled")
+        << strings("--cancel") << 0
+        << QString::fromUtf8(R"j({"step":"SALES_DETAIL","returned":false,"RptKey":"SALES_DETAIL",)j"
+                             R"j("RptID":3,"Result":{},"Title":null,"Header":null,)j"
+                             R"j("Property":null,"VectRs":null,"messages":[]})j"
+                             "\n")
+        << "";
+    QTest::newRow("a row the dialog does not have")
+        << strings("--answer", "txtItemf2=X") << 2 << "…\"returned\":true,"
+        << "varo-report: no control named txtItemf2 in the dialog\n";
+}
+
+void TestVaroReport::conditionReport()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    const Outcome o =
+        run(strings("run", "--db", db()) + settings() + args + strings("SALES_DETAIL"));
+    QCOMPARE(o.err, err);
+    QCOMPARE(o.status, status);
+    if (out.startsWith(u'…'))
+        QVERIFY2(o.out.contains(out.mid(1)), qPrintable(o.out));
+    else
+        QCOMPARE(o.out, out);
+}
+
+void TestVaroReport::screenshot()
+{
+    const QString picture = m_dir.filePath(QStringLiteral("dialog.png"));
+    const Outcome o = run(strings("run", "--db", db(), "--screenshot", picture) + settings() +
+                          detailAnswers() + strings("SALES_DETAIL"));
+    QCOMPARE(o.err, QString());
+    QCOMPARE(o.status, 0);
+    const QImage image(picture);
+    // The dialog's client area: 6480 by 5940 twips.
+    QCOMPARE(image.size(), QSize(432, 396));
 }
 
 VARO_TEST_MAIN(TestVaroReport)

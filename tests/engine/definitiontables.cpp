@@ -68,4 +68,21 @@ QString insertTemplate(const QString &key, const QString &sql)
            sqlText(key) + u',' + sqlText(sql) + QStringLiteral(",1)");
 }
 
+QString insertFilter(const QString &key, int index, const QString &spec)
+{
+    QStringList f = spec.split(u'|');
+    while (f.size() < 9)
+        f << QString();
+    auto text = [](const QString &s) { return sqlText(s.isEmpty() ? QString() : s); };
+    // Without a group string the row also fits a table that lacks the group column.
+    const bool grouped = !f[8].isEmpty();
+    return QStringLiteral("insert into T_RepFilter (FRepKey, FIndex, FCtrlType, FCaption, "
+                          "FMarkNameFrom, FFilterFrom, FTo, FMarkNameTo, FFilterTo, FCtrlSel%1) "
+                          "values (%2, %3, %4, %5, %6, %7, %8, %9, %10, %11%12)")
+        .arg(grouped ? QStringLiteral(", FGroupStr") : QString(), sqlText(key))
+        .arg(index)
+        .arg(text(f[0]), text(f[1]), text(f[2]), text(f[3]), text(f[4]), text(f[5]), text(f[6]),
+             text(f[7]), grouped ? u", " + text(f[8]) : QString());
+}
+
 } // namespace varo::test

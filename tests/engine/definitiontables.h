@@ -48,4 +48,8 @@ QString insertHeader(const HeaderRow &row);
 
 QString insertTemplate(const QString &key, const QString &sql);
 
+// A T_RepFilter row written "type|caption|markFrom|filterFrom|to|markTo|filterTo|ctrlSel|group";
+// empty parts are Null. A row without a group string fits a table without FGroupStr.
+QString insertFilter(const QString &key, int index, const QString &spec);
+
 } // namespace varo::test

@@ -444,7 +444,7 @@ private Q_SLOTS:
             {"keyword route", "update T_RepList set FDefaultFilter=0, FRepSub='2'",
              "错误编号:1001,错误描述:the keyword filter route is not built into this engine yet"},
             {"condition route", "update T_RepList set FDefaultFilter=null, FRepSub='1'",
-             "错误编号:1001,错误描述:the condition dialog route is not built into this engine yet"},
+             "过滤条件为空，请为报表添加过滤条件!"},
         };
         for (const QString &kind : test::databaseKinds()) {
             for (const QStringList &c : cases)
