@@ -219,6 +219,30 @@ QString setControlValue(QWidget *control, const QString &value)
         .arg(QString::fromLatin1(control->metaObject()->className()));
 }
 
+QString setCellValue(QTableWidgetItem *cell, const QString &value)
+{
+    const QVariant current = cell->data(Qt::EditRole);
+    if (current.typeId() == QMetaType::QDate) {
+        QDate date = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
+        if (!date.isValid())
+            date = QDate::fromString(value, QStringLiteral("yyyy/MM/dd"));
+        if (!date.isValid())
+            return QStringLiteral("expected a date yyyy-MM-dd");
+        cell->setData(Qt::EditRole, date);
+        return QString();
+    }
+    if (current.typeId() == QMetaType::Double) {
+        bool ok = false;
+        const double number = QLocale::c().toDouble(value.trimmed(), &ok);
+        if (!ok)
+            return QStringLiteral("expected a number");
+        cell->setData(Qt::EditRole, number);
+        return QString();
+    }
+    cell->setData(Qt::EditRole, value);
+    return QString();
+}
+
 void pressOk(QDialog *dialog)
 {
     if (QAbstractButton *ok = buttonNamed(dialog, QStringLiteral("cmdOK")))
@@ -254,16 +278,6 @@ DialogDriver::~DialogDriver()
         ui::setModalDriver({});
 }
 
-QString DialogDriver::unsupportedAnswer(const QList<Answer> &answers)
-{
-    for (const Answer &a : answers) {
-        if (!a.kind.isEmpty())
-            return QStringLiteral("--answer %1: answers of kind \"%2:\" are not supported yet")
-                .arg(a.text, a.kind);
-    }
-    return QString();
-}
-
 void DialogDriver::install()
 {
     ui::setModalDriver([this](QDialog *dialog) { drive(dialog); });
@@ -292,6 +306,9 @@ void DialogDriver::drive(QDialog *dialog)
     }
     if (!guard)
         return;
+    if (auto *grid = dialog->findChild<QTableWidget *>(QStringLiteral("vaKeywords"));
+        grid && grid->window() == dialog && !answerGrid(grid))
+        failed = true;
     if (m_dialogs == 1 && !m_screenshot.isEmpty() && !dialog->grab().save(m_screenshot, "PNG"))
         m_failures.append(QStringLiteral("cannot write the picture %1").arg(m_screenshot));
     if (failed || m_cancel) {
@@ -302,6 +319,52 @@ void DialogDriver::drive(QDialog *dialog)
     // Still open: the dialog refused (a message told why, and was recorded).
     if (guard && guard->isVisible())
         pressCancel(dialog);
+}
+
+bool DialogDriver::answerGrid(QTableWidget *grid)
+{
+    // The keyword grid: a row per keyword, the value in the second column, the title flag in
+    // the third, the keyword itself in the fourth.
+    constexpr int valueColumn = 1, flagColumn = 2, keywordColumn = 3;
+    bool ok = true;
+    for (qsizetype i = 0; i < m_answers.size(); ++i) {
+        const Answer &answer = m_answers.at(i);
+        if (answer.kind.isEmpty())
+            continue;
+        m_used.insert(i);
+        int row = -1;
+        for (int r = 0; r < grid->rowCount() && row < 0; ++r) {
+            if (grid->item(r, keywordColumn) &&
+                grid->item(r, keywordColumn)->text().trimmed() == answer.target)
+                row = r;
+        }
+        QString why;
+        if (row < 0) {
+            why = QStringLiteral("the keyword grid has no keyword %1").arg(answer.target);
+        } else if (answer.kind == QLatin1String("keyword")) {
+            why = setCellValue(grid->item(row, valueColumn), answer.value);
+        } else if (answer.value == u'1' || answer.value == u'0') {
+            grid->item(row, flagColumn)
+                ->setCheckState(answer.value == u'1' ? Qt::Checked : Qt::Unchecked);
+        } else {
+            why = QStringLiteral("a title flag takes 1 or 0");
+        }
+        if (!why.isEmpty()) {
+            m_failures.append(QStringLiteral("cannot answer %1: %2").arg(answer.text, why));
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+QStringList DialogDriver::unusedKeywordAnswers() const
+{
+    QStringList texts;
+    for (qsizetype i = 0; i < m_answers.size(); ++i) {
+        if (!m_answers.at(i).kind.isEmpty() && !m_used.contains(i))
+            texts.append(m_answers.at(i).text);
+    }
+    return texts;
 }
 
 QStringList DialogDriver::unusedControls() const

@@ -12,6 +12,8 @@
 #include <QStringList>
 
 class QDialog;
+class QTableWidget;
+class QTableWidgetItem;
 class QWidget;
 
 namespace varo::report
@@ -26,9 +28,6 @@ public:
     DialogDriver(const DialogDriver &) = delete;
     DialogDriver &operator=(const DialogDriver &) = delete;
 
-    // An answer of a kind this driver cannot apply yet, explained, or an empty string.
-    static QString unsupportedAnswer(const QList<Answer> &answers);
-
     // Becomes the modal driver of the platform layer.
     void install();
 
@@ -38,10 +37,15 @@ public:
     // Answers that named a control no dialog had, and answers whose value a control could not
     // take; both are the user's mistakes and end the run with status 2.
     QStringList unusedControls() const;
+    // "keyword:" and "title:" answers that no keyword grid was there to take, as given.
+    QStringList unusedKeywordAnswers() const;
     QStringList failures() const { return m_failures; }
     int dialogCount() const { return m_dialogs; }
 
 private:
+    // Applies the "keyword:" and "title:" answers to a keyword grid; false when one failed.
+    bool answerGrid(QTableWidget *grid);
+
     QList<Answer> m_answers;
     bool m_cancel;
     QString m_screenshot;
@@ -54,6 +58,10 @@ private:
 // Sets a widget from answer text; returns why it could not, or an empty string. Exposed for the
 // driver's tests.
 QString setControlValue(QWidget *control, const QString &value);
+
+// Sets a keyword grid's value cell from answer text, by the type of value the cell holds: a
+// date (yyyy-MM-dd), a number, or text. Returns why it could not, or an empty string.
+QString setCellValue(QTableWidgetItem *cell, const QString &value);
 
 // Buttons as the engine's dialogs name them ("cmdCacel" is the name the dialogs really carry).
 void pressOk(QDialog *dialog);

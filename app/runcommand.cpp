@@ -182,7 +182,10 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
         const QStringList unused = driver.unusedControls();
         for (const QString &name : unused)
             complain(QStringLiteral("no control named %1 in the dialog").arg(name));
-        if (!unused.isEmpty())
+        const QStringList unusedKeywords = driver.unusedKeywordAnswers();
+        for (const QString &text : unusedKeywords)
+            complain(QStringLiteral("no keyword grid took --answer %1").arg(text));
+        if (!unused.isEmpty() || !unusedKeywords.isEmpty())
             status = ExitStatus::UsageError;
     }
     return status;
@@ -192,10 +195,6 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
 
 int runCommand(const RunOptions &o, OutputFormat format, bool headless)
 {
-    if (const QString why = DialogDriver::unsupportedAnswer(o.answers); !why.isEmpty()) {
-        complain(why);
-        return ExitStatus::UsageError;
-    }
     if (!o.settingsFile.isEmpty())
         settings::setFile(QFileInfo(o.settingsFile).absoluteFilePath());
     for (const QString &dir : o.pluginDirs)

@@ -1,6 +1,7 @@
 #include "funcreport.h"
 
 #include "dialogs/condition/frmcondition.h"
+#include "dialogs/keywords/frmsqlfilter.h"
 #include "engine/requestsupport.h"
 #include "engine/resultshaping.h"
 #include "engine/templateexpansion.h"
@@ -20,13 +21,6 @@ namespace
 {
 
 const QString kMessageTitle = QStringLiteral("沐岩提示");
-
-// Thrown where a route of the request has not been built into this engine yet.
-Error routeNotBuilt(const QString &route)
-{
-    return Error(ErrorNumber::RouteNotBuilt,
-                 QStringLiteral("the %1 route is not built into this engine yet").arg(route));
-}
 
 QVariant field(Recordset &rs, const char *name)
 {
@@ -157,8 +151,16 @@ bool FuncReport::filterPluginRoute(bool &trapErrors)
 
 bool FuncReport::keywordRoute(const QString &sKey)
 {
-    Q_UNUSED(sKey);
-    throw routeNotBuilt(QStringLiteral("keyword filter"));
+    if (!ShowFilter(sKey))
+        return false;
+    const QString sql = ExpandKeywordSql(m_state.m_Keywords, sKey);
+    if (!ValidateSql(sql))
+        return false;
+    ui::letMessagesRun();
+    m_state.rs = OpenSqlRecordset(sql);
+    m_state.VectRs = BuildRowVector(m_state.rs, sKey);
+    ui::letMessagesRun();
+    return true;
 }
 
 bool FuncReport::conditionRoute(const QString &sKey, const QString &routeCode)
@@ -207,9 +209,54 @@ bool FuncReport::finish(const QString &sKey)
 
 bool FuncReport::ShowFilter(const QString &strKey)
 {
-    Q_UNUSED(strKey);
     try {
-        throw routeNotBuilt(QStringLiteral("keyword filter"));
+        if (m_state.Result.isNull())
+            m_state.Result = Dictionary::create();
+        Vector records = Vector::create();
+        Recordset catalogue = gLocConn().Execute(
+            QStringLiteral("Select FCaption,FInterID,FKeyword,FValueType,FSourceField from "
+                           "ICReportKeywords order by FInterID"));
+        const QString sqlTemplate = GetScalarString(
+            QStringLiteral("Select FRepSql From T_RepSql Where FRepKey=") + QuoteSql(strKey),
+            gLocConn());
+        for (; !catalogue.atEOF(); catalogue.MoveNext()) {
+            const QVariant marker = field(catalogue, "FKeyword");
+            // An empty template holds no marker; an empty marker is in any other.
+            if (isNull(marker) || sqlTemplate.isEmpty() || !sqlTemplate.contains(toText(marker)))
+                continue;
+            Dictionary record = Dictionary::create();
+            record.set(QStringLiteral("FKeyWord"), marker);
+            record.set(QStringLiteral("FCaption"), field(catalogue, "FCaption"));
+            record.set(QStringLiteral("FValueType"), field(catalogue, "FValueType"));
+            record.set(QStringLiteral("FSourceField"), field(catalogue, "FSourceField"));
+            records.Add(QVariant::fromValue(record));
+        }
+        if (records.Count() == 0) {
+            m_state.Result.set(QStringLiteral("OK"), true);
+            return false;
+        }
+
+        m_KeywordDialog = std::make_unique<dialogs::frmSQLFilter>();
+        m_KeywordDialog->setKeywords(records);
+        m_KeywordDialog->setRptID(0);
+        m_KeywordDialog->setRptKey(strKey);
+        ui::execModal(m_KeywordDialog.get());
+        const Dictionary outcome = m_KeywordDialog->m_Result();
+        if (outcome.isNull()) {
+            m_state.Result.set(QStringLiteral("OK"), false);
+            m_state.Result.set(QStringLiteral("Error"),
+                               QStringLiteral("过滤条件有误，请重新过滤！"));
+            return false;
+        }
+        if (!toBool(outcome.value(QStringLiteral("OK")))) {
+            m_state.Result.set(QStringLiteral("OK"), false);
+            return false;
+        }
+        m_state.Result.set(QStringLiteral("OK"), true);
+        m_state.Result.set(QStringLiteral("Error"), QString());
+        m_state.m_Keywords = m_KeywordDialog->Keywords();
+        m_state.Title = m_KeywordDialog->Titles();
+        return true;
     } catch (const std::exception &e) {
         const Error error = toError(e);
         if (error.number() != 0)

@@ -6,11 +6,16 @@
 #include "engine/reportstate.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QVariant>
+#include <memory>
 
 namespace varo
 {
+
+namespace dialogs
+{
+class frmSQLFilter;
+}
 
 class FuncReport : public QObject
 {
@@ -43,6 +48,8 @@ public:
     // oSqlConn and oLocConn hold Connections; they are by-reference arguments.
     Q_INVOKABLE bool GetReportData(const QString &sKey, QVariant &oSqlConn, QVariant &oLocConn,
                                    qint32 FRepType = -1);
+    // The keyword dialog for the keywords of the report's template. Called on an object that has
+    // not run GetReportData yet, it creates Result for its outcome rather than failing.
     Q_INVOKABLE bool ShowFilter(const QString &strKey);
 
     // The same request for C++ hosts holding Connections directly.
@@ -56,6 +63,8 @@ private:
     bool finish(const QString &sKey);
 
     ReportState m_state;
+    // The last keyword dialog, kept until this object goes.
+    std::unique_ptr<dialogs::frmSQLFilter> m_KeywordDialog;
 };
 
 } // namespace varo

@@ -18,7 +18,6 @@ constexpr int OperationOnClosed = 3704;    // the recordset or connection is not
 constexpr int NoCurrentRecord = 3021;      // EOF or BOF is true, no row to read
 constexpr int ItemNotFound = 3265;         // no field of that name or index
 constexpr int ForwardOnly = 3219;          // a forward-only cursor cannot move back
-constexpr int RouteNotBuilt = 1001;        // the request reached a route this build lacks
 constexpr int Unexpected = 1002;           // a non-engine exception reached a trap
 
 } // namespace varo::ErrorNumber

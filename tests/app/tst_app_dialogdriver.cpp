@@ -177,7 +177,6 @@ private Q_SLOTS:
     void emptyDate();
     void answersEachDialogOfItsOwn();
     void unusedControls();
-    void unsupportedKinds();
 };
 
 void TestDialogDriver::setsControlsAndPressesOk()
@@ -382,15 +381,6 @@ void TestDialogDriver::unusedControls()
     QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
     // Names match exactly: "cmdOk" is not the dialog's "cmdOK".
     QCOMPARE(driver.unusedControls(), strings("txtItemf9", "cmdOk"));
-}
-
-void TestDialogDriver::unsupportedKinds()
-{
-    QVERIFY(DialogDriver::unsupportedAnswer(answers({QStringLiteral("txtA=1")})).isEmpty());
-    QCOMPARE(DialogDriver::unsupportedAnswer(
-                 answers({QStringLiteral("txtA=1"), QStringLiteral("title:#D#=1")})),
-             QStringLiteral("--answer title:#D#=1: answers of kind \"title:\" are not supported "
-                            "yet"));
 }
 
 VARO_TEST_MAIN(TestDialogDriver)
