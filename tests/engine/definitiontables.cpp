@@ -68,9 +68,9 @@ QString insertTemplate(const QString &key, const QString &sql)
            sqlText(key) + u',' + sqlText(sql) + QStringLiteral(",1)");
 }
 
-QString insertFilter(const QString &key, int index, const QString &spec)
+QString insertFilter(const QString &key, int index, const QString &columns)
 {
-    QStringList f = spec.split(u'|');
+    QStringList f = columns.split(u'|');
     while (f.size() < 9)
         f << QString();
     auto text = [](const QString &s) { return sqlText(s.isEmpty() ? QString() : s); };

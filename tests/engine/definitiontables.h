@@ -50,6 +50,6 @@ QString insertTemplate(const QString &key, const QString &sql);
 
 // A T_RepFilter row written "type|caption|markFrom|filterFrom|to|markTo|filterTo|ctrlSel|group";
 // empty parts are Null. A row without a group string fits a table without FGroupStr.
-QString insertFilter(const QString &key, int index, const QString &spec);
+QString insertFilter(const QString &key, int index, const QString &columns);
 
 } // namespace varo::test
