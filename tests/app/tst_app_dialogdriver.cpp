@@ -177,6 +177,8 @@ private Q_SLOTS:
     void emptyDate();
     void answersEachDialogOfItsOwn();
     void unusedControls();
+    void cellValues_data();
+    void cellValues();
 };
 
 void TestDialogDriver::setsControlsAndPressesOk()
@@ -381,6 +383,37 @@ void TestDialogDriver::unusedControls()
     QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
     // Names match exactly: "cmdOk" is not the dialog's "cmdOK".
     QCOMPARE(driver.unusedControls(), strings("txtItemf9", "cmdOk"));
+}
+
+// Keyword grid cells take answer text by the kind of value they already hold.
+void TestDialogDriver::cellValues_data()
+{
+    QTest::addColumn<QVariant>("initial");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QVariant>("result"); // invalid: the cell refuses with the given reason
+    QTest::addColumn<QString>("why");
+    const QVariant today(QDate::currentDate());
+    QTest::newRow("date with dashes") << today << "2024-05-01" << QVariant(QDate(2024, 5, 1)) << "";
+    QTest::newRow("date with slashes")
+        << today << "2024/05/01" << QVariant(QDate(2024, 5, 1)) << "";
+    QTest::newRow("not a date") << today << "01.05.2024" << QVariant()
+                                << "expected a date yyyy-MM-dd";
+    QTest::newRow("number") << QVariant(0.0) << " 12.5 " << QVariant(12.5) << "";
+    QTest::newRow("not a number") << QVariant(0.0) << "12,5" << QVariant() << "expected a number";
+    QTest::newRow("text kept as given")
+        << QVariant(QString()) << " a|b " << QVariant(" a|b ") << "";
+}
+
+void TestDialogDriver::cellValues()
+{
+    QFETCH(QVariant, initial);
+    QFETCH(QString, value);
+    QFETCH(QVariant, result);
+    QFETCH(QString, why);
+    QTableWidgetItem cell;
+    cell.setData(Qt::EditRole, initial);
+    QCOMPARE(varo::report::setCellValue(&cell, value), why);
+    QCOMPARE(cell.data(Qt::EditRole), result.isValid() ? result : initial);
 }
 
 VARO_TEST_MAIN(TestDialogDriver)

@@ -3,6 +3,7 @@
 // answers given to the dialogs of a run.
 
 #include "common/testsupport.h"
+#include "platform/ado.h"
 #include "stringlists.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,17 @@ struct Outcome {
     QString out;
     QString err;
 };
+
+// The whole output, or a part of it when `out` starts with "…".
+void verifyOutcome(const Outcome &o, int status, const QString &out, const QString &err)
+{
+    QCOMPARE(o.err, err);
+    QCOMPARE(o.status, status);
+    if (out.startsWith(u'…'))
+        QVERIFY2(o.out.contains(out.mid(1)), qPrintable(o.out));
+    else
+        QCOMPARE(o.out, out);
+}
 
 } // namespace
 
@@ -51,6 +63,8 @@ private Q_SLOTS:
     void conditionReport_data();
     void conditionReport();
     void screenshot();
+    void keywordReport_data();
+    void keywordReport();
 
 private:
     Outcome run(const QStringList &args);
@@ -63,6 +77,7 @@ private:
     QTemporaryDir m_dir;
     QString m_demoPath;
     QString m_emptyPath;
+    QString m_sortPath; // the demo with a sort rule keyword in CUSTOMER_SALES's template
     QString m_settingsPath;
 };
 
@@ -109,6 +124,11 @@ void TestVaroReport::initTestCase()
     QVERIFY2(o.out.startsWith(
                  QStringLiteral("created the demo database %1 with these reports:\n").arg(db())),
              qPrintable(o.out));
+    m_sortPath = m_dir.filePath(QStringLiteral("sort.db"));
+    QVERIFY(QFile::copy(m_demoPath, m_sortPath));
+    varo::Connection::open(QStringLiteral("sqlite://") + m_sortPath)
+        .Execute(QStringLiteral("update T_RepSql set FRepSql = FRepSql || ', #FSortRule#' "
+                                "where FRepKey = 'CUSTOMER_SALES'"));
 }
 
 void TestVaroReport::help()
@@ -379,6 +399,76 @@ void TestVaroReport::answerThatDoesNotFit()
     QCOMPARE(o.out.count(u'\n'), 1);
 }
 
+void TestVaroReport::keywordReport_data()
+{
+    QTest::addColumn<bool>("sortRule"); // run on the demo whose template has #FSortRule#
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // the whole output, or a part of it that starts with "…"
+    QTest::addColumn<QString>("err");
+    const QStringList dates = strings("--answer", "keyword:#DATEFROM#=2024-05-20", "--answer",
+                                      "keyword:#DATETO#=2024/05/21");
+    const QString table =
+        QString::fromUtf8("客户代码  客户名称              区域  订单数  数量  金额\n"
+                          "客户      客户                  客户  销售    销售  销售\n"
+                          "C034      杭州宏远贸易有限公司  华东  1       35    3506\n"
+                          "C040      北京华盛贸易有限公司  华北  1       12    1230\n"
+                          "--------  --------------------  ----  ------  ----  ----\n"
+                          "合计：                                2       47    4736\n");
+    QTest::newRow("answered")
+        << false
+        << strings("--format", "table", "--answer", "title:#DATEFROM#=1") + dates +
+               strings("--answer", "keyword:#REGION#=华东", "--answer", "title:#REGION#=1")
+        << 0
+        << QString::fromUtf8("step CUSTOMER_SALES: returned true\n"
+                             "开始日期: 2024/05/20\n"
+                             "区域: 华东\n"
+                             "客户代码  客户名称              区域  订单数  数量  金额\n"
+                             "客户      客户                  客户  销售    销售  销售\n"
+                             "C034      杭州宏远贸易有限公司  华东  1       35    3506\n"
+                             "--------  --------------------  ----  ------  ----  ----\n"
+                             "合计：                                1       35    3506\n")
+        << "";
+    QTest::newRow("unknown keyword")
+        << false << strings("--answer", "keyword:#NOPE#=1") << 2
+        << "…\"returned\":false,\"RptKey\":\"CUSTOMER_SALES\",\"RptID\":4,\"Result\":{\"OK\":false}"
+           ","
+        << "varo-report: cannot answer keyword:#NOPE#=1: the keyword grid has no keyword #NOPE#\n";
+    QTest::newRow("title flag other than 1 or 0")
+        << false << strings("--answer", "title:#DATETO#=yes") << 2 << "…\"returned\":false,"
+        << "varo-report: cannot answer title:#DATETO#=yes: a title flag takes 1 or 0\n";
+    // The dialog refuses an empty sort rule; the refusal is recorded, then Cancel ends it.
+    QTest::newRow("sort rule missing")
+        << true << dates << 0
+        << QString::fromUtf8(
+               R"j({"step":"CUSTOMER_SALES","returned":false,"RptKey":"CUSTOMER_SALES",)j"
+               R"j("RptID":4,"Result":{"OK":false},"Title":null,"Header":null,)j"
+               R"j("Property":null,"VectRs":null,)j"
+               R"j("messages":[{"text":"请输入排序规则。","icon":"none","title":""}]})j"
+               "\n")
+        << "";
+    QTest::newRow("sort rule given")
+        << true
+        << strings("--format", "table", "--answer", "keyword:#FSortRule#=c.FName desc") + dates << 0
+        << QStringLiteral("step CUSTOMER_SALES: returned true\n") + table << "";
+}
+
+void TestVaroReport::keywordReport()
+{
+    QFETCH(bool, sortRule);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    // Each case starts with nothing remembered.
+    const QString remembered = m_dir.filePath(QStringLiteral("keywords.ini"));
+    QFile::remove(remembered);
+    const QString database = QStringLiteral("sqlite://") + (sortRule ? m_sortPath : m_demoPath);
+    const Outcome o = run(strings("run", "--db", database, "--settings", remembered) + args +
+                          strings("CUSTOMER_SALES"));
+    verifyOutcome(o, status, out, err);
+}
+
 QStringList TestVaroReport::detailAnswers() const
 {
     return strings("--answer", "DtpBDate0=2024-05-20", "--answer", "DtpEDate0=2024-05-21",
@@ -446,12 +536,7 @@ void TestVaroReport::conditionReport()
     QFETCH(QString, err);
     const Outcome o =
         run(strings("run", "--db", db()) + settings() + args + strings("SALES_DETAIL"));
-    QCOMPARE(o.err, err);
-    QCOMPARE(o.status, status);
-    if (out.startsWith(u'…'))
-        QVERIFY2(o.out.contains(out.mid(1)), qPrintable(o.out));
-    else
-        QCOMPARE(o.out, out);
+    verifyOutcome(o, status, out, err);
 }
 
 void TestVaroReport::screenshot()
