@@ -87,4 +87,24 @@ int execModal(QDialog *dialog)
     return dialog->exec();
 }
 
+namespace
+{
+ProgressSink &progressSink()
+{
+    static ProgressSink sink;
+    return sink;
+}
+} // namespace
+
+void setProgressSink(ProgressSink sink)
+{
+    progressSink() = std::move(sink);
+}
+
+void showProgress(const QString &text)
+{
+    if (progressSink())
+        progressSink()(text);
+}
+
 } // namespace varo::ui

@@ -36,4 +36,10 @@ void setModalDriver(ModalDriver driver);
 // Shows a dialog modally and returns when it is closed (QDialog::exec's result).
 int execModal(QDialog *dialog);
 
+// Status texts of the progress window, as it shows them. A headless host installs a sink to
+// record them; an empty one removes it.
+using ProgressSink = std::function<void(const QString &text)>;
+void setProgressSink(ProgressSink sink);
+void showProgress(const QString &text);
+
 } // namespace varo::ui
