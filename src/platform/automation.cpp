@@ -4,6 +4,7 @@
 #include "containers.h"
 #include "error.h"
 #include "errornumbers.h"
+#include "variant.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -221,6 +222,28 @@ Object createObject(const QString &progId)
     return Object::adopt(component);
 }
 
+namespace
+{
+
+// A property called with arguments applies them to the default member of the object it holds:
+// the value under a name of a Dictionary, the item at an index of a Vector.
+QVariant defaultMember(const QVariant &value, const QVariantList &args)
+{
+    if (args.size() == 1 && value.metaType() == QMetaType::fromType<Dictionary>()) {
+        const Dictionary d = value.value<Dictionary>();
+        if (d.isNull())
+            throw Error(ErrorNumber::ObjectNotSet,
+                        QStringLiteral("Object variable or With block variable not set"));
+        return d.value(toText(args.first()));
+    }
+    if (args.size() == 1 && value.metaType() == QMetaType::fromType<Vector>())
+        return value.value<Vector>().Item(toInt32(args.first()));
+    throw Error(ErrorNumber::WrongArgumentCount,
+                QStringLiteral("Wrong number of arguments or invalid property assignment"));
+}
+
+} // namespace
+
 QVariant invokeMember(QObject *object, const QString &member, QVariantList &args)
 {
     registerTypes();
@@ -297,20 +320,22 @@ QVariant invokeMember(QObject *object, const QString &member, QVariantList &args
     if (nameFound)
         throw Error(ErrorNumber::WrongArgumentCount,
                     QStringLiteral("Wrong number of arguments or invalid property assignment"));
-    if (args.isEmpty()) {
-        for (int i = 0; i < mo->propertyCount(); ++i) {
-            const QMetaProperty p = mo->property(i);
-            if (QString::fromLatin1(p.name()).compare(member, Qt::CaseInsensitive) == 0 &&
-                p.isReadable()) {
-                try {
-                    return p.read(object);
-                } catch (const Error &) {
-                    throw;
-                } catch (const std::exception &e) {
-                    throw toError(e);
-                }
-            }
+    for (int i = 0; i < mo->propertyCount(); ++i) {
+        const QMetaProperty p = mo->property(i);
+        if (QString::fromLatin1(p.name()).compare(member, Qt::CaseInsensitive) != 0 ||
+            !p.isReadable())
+            continue;
+        QVariant value;
+        try {
+            value = p.read(object);
+        } catch (const Error &) {
+            throw;
+        } catch (const std::exception &e) {
+            throw toError(e);
         }
+        if (args.isEmpty())
+            return value;
+        return defaultMember(value, args);
     }
     throw noMember(member);
 }

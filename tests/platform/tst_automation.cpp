@@ -24,12 +24,21 @@ class Sample : public QObject
     Q_OBJECT
     Q_PROPERTY(QString Name READ name CONSTANT)
     Q_PROPERTY(int Value READ value WRITE setValue)
+    Q_PROPERTY(varo::Dictionary Outcome READ outcome)
+    Q_PROPERTY(varo::Vector Items READ items)
 
 public:
     explicit Sample(QString name = QStringLiteral("sample")) : m_name(std::move(name)) {}
     QString name() const { return m_name; }
     int value() const { return m_value; }
     void setValue(int v) { m_value = v; }
+    varo::Dictionary outcome() const
+    {
+        varo::Dictionary d = varo::Dictionary::create();
+        d.set(QStringLiteral("OK"), true);
+        return d;
+    }
+    varo::Vector items() const { return Pair(QStringLiteral("a"), QStringLiteral("b")); }
 
     Q_INVOKABLE QVariant Echo(const QVariant &v) const { return v; }
     Q_INVOKABLE int Add(int a, int b) const { return a + b; }
@@ -99,6 +108,8 @@ private Q_SLOTS:
     void missingMember();
     void wrongArgumentCount_data();
     void wrongArgumentCount();
+    void defaultMember_data();
+    void defaultMember();
     void errorInsideMemberReachesCaller_data();
     void errorInsideMemberReachesCaller();
     void properties();
@@ -356,7 +367,6 @@ void TestAutomation::missingMember_data()
     QTest::addColumn<QVariantList>("args");
     QTest::newRow("no such method") << "ReturnFilterTitle" << QVariantList{};
     QTest::newRow("no such method, with arguments") << "GetRptVect" << QVariantList{1, 2};
-    QTest::newRow("property with arguments") << "Name" << QVariantList{1};
     QTest::newRow("signal is not a member") << "destroyed" << QVariantList{};
     QTest::newRow("slot of QObject is not ours") << "deleteLater" << QVariantList{};
 }
@@ -394,6 +404,38 @@ void TestAutomation::wrongArgumentCount()
     QFETCH(QVariantList, args);
     const Object o = varo::createObject(samples);
     VARO_VERIFY_ERROR(o.call(member, args), varo::ErrorNumber::WrongArgumentCount);
+}
+
+// A property called with an argument passes it to the default member of what it holds.
+void TestAutomation::defaultMember_data()
+{
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<QVariantList>("args");
+    QTest::addColumn<QVariant>("result");
+    QTest::addColumn<int>("error"); // 0: none
+    QTest::newRow("Dictionary by name") << "outcome" << QVariantList{"ok"} << QVariant(true) << 0;
+    QTest::newRow("missing name is Empty") << "Outcome" << QVariantList{"Error"} << QVariant() << 0;
+    QTest::newRow("Vector by index") << "Items" << QVariantList{1} << QVariant("b") << 0;
+    QTest::newRow("index out of range")
+        << "Items" << QVariantList{2} << QVariant() << int(varo::ErrorNumber::SubscriptOutOfRange);
+    QTest::newRow("two arguments") << "Outcome" << QVariantList{"OK", 1} << QVariant()
+                                   << int(varo::ErrorNumber::WrongArgumentCount);
+    QTest::newRow("a number has no default member")
+        << "Value" << QVariantList{1} << QVariant() << int(varo::ErrorNumber::WrongArgumentCount);
+}
+
+void TestAutomation::defaultMember()
+{
+    QFETCH(QString, member);
+    QFETCH(QVariantList, args);
+    QFETCH(QVariant, result);
+    QFETCH(int, error);
+    const Object o = varo::createObject(samples);
+    if (error != 0) {
+        VARO_VERIFY_ERROR(o.call(member, args), error);
+        return;
+    }
+    QCOMPARE(o.call(member, args), result);
 }
 
 void TestAutomation::errorInsideMemberReachesCaller_data()
