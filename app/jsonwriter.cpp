@@ -235,6 +235,12 @@ QString stepJsonLine(const StepResult &result)
                                     {QStringLiteral("title"), jsonString(m.title)}}));
     members.append({QStringLiteral("messages"), jsonArray(messages)});
     // Members an object adds to its steps (rptX's progress texts) come after the messages.
+    if (result.progress) {
+        QStringList texts;
+        for (const QString &text : *result.progress)
+            texts.append(jsonString(text));
+        members.append({QStringLiteral("progress"), jsonArray(texts)});
+    }
     return jsonObject(members);
 }
 

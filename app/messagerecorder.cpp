@@ -26,16 +26,23 @@ MessageRecorder::MessageRecorder(bool alsoDisplay)
             if (alsoDisplay)
                 ui::displayMessage(text, icon, title);
         });
+    ui::setProgressSink([this](const QString &text) { m_progress.append(text); });
 }
 
 MessageRecorder::~MessageRecorder()
 {
     ui::setMessageSink({});
+    ui::setProgressSink({});
 }
 
 QList<RecordedMessage> MessageRecorder::take()
 {
     return std::exchange(m_messages, {});
+}
+
+QStringList MessageRecorder::takeProgress()
+{
+    return std::exchange(m_progress, {});
 }
 
 } // namespace varo::report

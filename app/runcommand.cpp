@@ -162,6 +162,10 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
         result.returned = call.returned;
         result.properties = readProperties(report);
         result.messages = recorder.take();
+        const QStringList progress = recorder.takeProgress();
+        // Only rptX loads inside a progress window.
+        if (o.object == QLatin1String("rptX"))
+            result.progress = progress;
         printStep(result, format, i == 0);
         if (call.error) {
             complain(QStringLiteral("%1: error %2: %3")

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 
 namespace varo::report
 {
@@ -18,6 +19,8 @@ struct StepResult {
     QVariant returned; // Empty for a method without result or a call that raised an error
     QList<QPair<QString, QVariant>> properties; // in the order of reportPropertyNames()
     QList<RecordedMessage> messages;
+    // The progress window's texts, for an object that has one (rptX).
+    std::optional<QStringList> progress;
 
     QVariant property(const QString &name) const
     {

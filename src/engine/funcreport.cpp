@@ -1,7 +1,7 @@
 #include "funcreport.h"
 
-#include "dialogs/condition/frmcondition.h"
 #include "dialogs/keywords/frmsqlfilter.h"
+#include "engine/filtersteps.h"
 #include "engine/requestsupport.h"
 #include "engine/resultshaping.h"
 #include "engine/templateexpansion.h"
@@ -20,8 +20,6 @@ namespace varo
 namespace
 {
 
-const QString kMessageTitle = QStringLiteral("沐岩提示");
-
 QVariant field(Recordset &rs, const char *name)
 {
     return rs.Fields(QString::fromLatin1(name)).Value();
@@ -29,14 +27,9 @@ QVariant field(Recordset &rs, const char *name)
 
 } // namespace
 
-FuncReport::FuncReport(QObject *parent) : QObject(parent) {}
+FuncReport::FuncReport(QObject *parent) : ReportObject(parent) {}
 
 FuncReport::~FuncReport() = default;
-
-Connection FuncReport::LocDBConn() const
-{
-    return gLocConn();
-}
 
 bool FuncReport::GetReportData(const QString &sKey, QVariant &oSqlConn, QVariant &oLocConn,
                                qint32 FRepType)
@@ -73,24 +66,11 @@ bool FuncReport::GetReportData(const QString &sKey, Connection &sqlConn, Connect
                 return false;
             }
             m_state.RptID = toInt32(NullToValue(field(catalogue, "id"), 0));
-            m_state.m_DefaultFilter = toInt16(NullToValue(field(catalogue, "FDefaultFilter"), 0));
-            m_state.m_FilterPlugName = toText(NullToValue(field(catalogue, "FFilterPlugName")));
-            routeCode = toText(NullToValue(field(catalogue, "FRepSub"), QStringLiteral("0")));
-            m_state.m_RepPluginSvr = toText(NullToValue(field(catalogue, "FRepPluginSvr")));
-            m_state.m_Multi = toInt16(NullToValue(field(catalogue, "FMulti"), 0));
+            routeCode = ReadRouteFields(catalogue, m_state);
             toText(NullToValue(field(catalogue, "FTxparm"), QStringLiteral("0")));
 
-            if (routeCode == QLatin1String("0")) {
-                if (trimBlanks(m_state.m_RepPluginSvr).isEmpty()) {
-                    ShowMessage(QStringLiteral("报表插件名不可为空，请修改报表信息!"));
-                    return false;
-                }
-                if (!PluginExists(m_state.m_RepPluginSvr)) {
-                    ShowMessage(QStringLiteral("插件类[") + m_state.m_RepPluginSvr +
-                                QStringLiteral("]不存在或插件未被注册！"));
-                    return false;
-                }
-            }
+            if (routeCode == QLatin1String("0") && !CheckReportPlugin(m_state.m_RepPluginSvr))
+                return false;
         }
 
         bool produced = false;
@@ -112,20 +92,10 @@ bool FuncReport::GetReportData(const QString &sKey, Connection &sqlConn, Connect
 
 bool FuncReport::filterPluginRoute(bool &trapErrors)
 {
-    if (trimBlanks(m_state.m_FilterPlugName).isEmpty()) {
-        ShowMessage(QStringLiteral("报表过滤界面用到的插件名不可为空，请修改报表信息!"));
+    if (!CheckFilterPlugin(m_state.m_FilterPlugName))
         return false;
-    }
-    if (!PluginExists(m_state.m_FilterPlugName)) {
-        ShowMessage(QStringLiteral("报表过滤界面用到的插件类[") + m_state.m_FilterPlugName +
-                    QStringLiteral("]不存在或插件未被注册！"));
-        return false;
-    }
-    Object filter = createObject(m_state.m_FilterPlugName);
-    QVariantList connections{QVariant::fromValue(gLocConn()), QVariant::fromValue(gSqlConn())};
-    filter.call(QStringLiteral("ShowCondition"), connections);
-    gLocConn() = objectFrom<Connection>(connections.at(0));
-    gSqlConn() = objectFrom<Connection>(connections.at(1));
+    Object filter;
+    ShowFilterPlugin(m_state.m_FilterPlugName, filter);
     if (!toBool(filter.get(QStringLiteral("Sure"))))
         return false;
 
@@ -165,30 +135,17 @@ bool FuncReport::keywordRoute(const QString &sKey)
 
 bool FuncReport::conditionRoute(const QString &sKey, const QString &routeCode)
 {
-    // Released on every way out, as the dialog lives for this request only.
-    const auto dialog = std::make_unique<dialogs::FrmCondition>();
-    if (!dialog->InitData(sKey, QString()))
+    const bool fromTemplate = routeCode == QLatin1String("1");
+    Dictionary conditionValues;
+    if (!CollectConditionFilter(sKey, fromTemplate, conditionValues, m_state.Title))
         return false;
-    ui::execModal(dialog.get());
-    if (dialog->Tag() != QLatin1String("OK"))
-        return false;
-    Dictionary conditionValues = dialog->ReturnVal();
-    if (conditionValues.isNull())
-        return false;
-
-    if (routeCode == QLatin1String("1")) {
-        const QString sql = ExpandFilterSql(conditionValues, sKey);
-        if (!ValidateSql(sql))
-            return false;
-        m_state.Title = dialog->ReturnFilterTitle();
+    if (fromTemplate) {
         ui::letMessagesRun();
-        m_state.rs = OpenSqlRecordset(sql);
+        m_state.rs = OpenSqlRecordset(ExpandFilterSql(conditionValues, sKey));
         m_state.VectRs = BuildRowVector(m_state.rs, sKey);
         ui::letMessagesRun();
         return true;
     }
-
-    m_state.Title = dialog->ReturnFilterTitle();
     Object report = createObject(m_state.m_RepPluginSvr);
     ui::letMessagesRun();
     m_state.VectRs = GetPluginRows(report, conditionValues, m_state.m_PluginHeader);
@@ -212,25 +169,10 @@ bool FuncReport::ShowFilter(const QString &strKey)
     try {
         if (m_state.Result.isNull())
             m_state.Result = Dictionary::create();
-        Vector records = Vector::create();
         Recordset catalogue = gLocConn().Execute(
             QStringLiteral("Select FCaption,FInterID,FKeyword,FValueType,FSourceField from "
                            "ICReportKeywords order by FInterID"));
-        const QString sqlTemplate = GetScalarString(
-            QStringLiteral("Select FRepSql From T_RepSql Where FRepKey=") + QuoteSql(strKey),
-            gLocConn());
-        for (; !catalogue.atEOF(); catalogue.MoveNext()) {
-            const QVariant marker = field(catalogue, "FKeyword");
-            // An empty template holds no marker; an empty marker is in any other.
-            if (isNull(marker) || sqlTemplate.isEmpty() || !sqlTemplate.contains(toText(marker)))
-                continue;
-            Dictionary record = Dictionary::create();
-            record.set(QStringLiteral("FKeyWord"), marker);
-            record.set(QStringLiteral("FCaption"), field(catalogue, "FCaption"));
-            record.set(QStringLiteral("FValueType"), field(catalogue, "FValueType"));
-            record.set(QStringLiteral("FSourceField"), field(catalogue, "FSourceField"));
-            records.Add(QVariant::fromValue(record));
-        }
+        const Vector records = OfferedKeywords(catalogue, ReportTemplate(strKey));
         if (records.Count() == 0) {
             m_state.Result.set(QStringLiteral("OK"), true);
             return false;
@@ -258,9 +200,7 @@ bool FuncReport::ShowFilter(const QString &strKey)
         m_state.Title = m_KeywordDialog->Titles();
         return true;
     } catch (const std::exception &e) {
-        const Error error = toError(e);
-        if (error.number() != 0)
-            ui::showMessage(error.description(), ui::MessageIcon::Critical, kMessageTitle);
+        ShowKeywordStepError(e);
         return false;
     }
 }

@@ -1,6 +1,7 @@
 #include "classfactory.h"
 
 #include "engine/funcreport.h"
+#include "engine_x/rptx.h"
 #include "platform/automation.h"
 
 namespace varo::server
@@ -9,6 +10,7 @@ namespace varo::server
 void registerClasses()
 {
     registerClass(QStringLiteral("VaroReportEngine.FuncReport"), [] { return new FuncReport; });
+    registerClass(QStringLiteral("VaroReportEngine.rptX"), [] { return new rptX; });
 }
 
 } // namespace varo::server

@@ -50,7 +50,7 @@ private Q_SLOTS:
     void usageErrors();
     void unopenableDatabase_data();
     void unopenableDatabase();
-    void objectThatCannotBeCreated();
+    void rptXSteps();
     void demoDatabase();
     void missingReport_data();
     void missingReport();
@@ -200,14 +200,29 @@ void TestVaroReport::unopenableDatabase()
     QVERIFY(o.err.endsWith(u'\n'));
 }
 
-void TestVaroReport::objectThatCannotBeCreated()
+// rptX's steps, each a JSON line that ends with the progress window's texts.
+void TestVaroReport::rptXSteps()
 {
     const Outcome o =
-        run(strings("run", "--db", m_emptyPath, "--object", "rptX", ":refresh") + settings());
-    QCOMPARE(o.status, 1);
-    QCOMPARE(o.out, QString());
-    QCOMPARE(o.err, QStringLiteral("varo-report: cannot create VaroReportEngine.rptX: error 429: "
-                                   "ActiveX component can't create object\n"));
+        run(strings("run", "--db", db(), "--object", "rptX", "--format", "json") + settings() +
+            detailAnswers() + strings("SALES_DETAIL", ":refresh", ":reload", ":filter"));
+    QCOMPARE(o.err, QString());
+    QCOMPARE(o.status, 0);
+    const QStringList lines = o.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    const QString loaded =
+        QStringLiteral(R"j(,"progress":["正在连接服务器","正在从服务器读取数据..."]})j");
+    const QStringList starts{
+        R"j({"step":"SALES_DETAIL","returned":true,"RptKey":"SALES_DETAIL","RptID":1001,)j",
+        R"j({"step":":refresh","returned":null,)j", R"j({"step":":reload","returned":false,)j",
+        R"j({"step":":filter","returned":true,)j"};
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY2(lines.at(i).startsWith(starts.at(i)), qPrintable(lines.at(i)));
+        // The filter step loads nothing: no progress window.
+        QVERIFY2(lines.at(i).endsWith(i == 3 ? QStringLiteral(R"j(,"progress":[]})j") : loaded),
+                 qPrintable(lines.at(i)));
+        QVERIFY(lines.at(i).contains(QStringLiteral(R"j("RptType":1)j")));
+    }
 }
 
 void TestVaroReport::demoDatabase()

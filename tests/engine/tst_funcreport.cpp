@@ -209,7 +209,7 @@ private Q_SLOTS:
         FuncReport report;
         const QMetaObject *mo = report.metaObject();
         QStringList properties;
-        for (int i = mo->propertyOffset(); i < mo->propertyCount(); ++i)
+        for (int i = QObject::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i)
             properties << QString::fromLatin1(mo->property(i).name());
         QCOMPARE(properties, QStringList({"Title", "RptID", "RptKey", "LocDBConn", "Header",
                                           "Property", "rs", "VectRs", "Result"}));

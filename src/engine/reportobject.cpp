@@ -1,0 +1,13 @@
+#include "reportobject.h"
+
+#include "shared/modglobal.h"
+
+namespace varo
+{
+
+Connection ReportObject::LocDBConn() const
+{
+    return gLocConn();
+}
+
+} // namespace varo
