@@ -133,14 +133,21 @@ void EnsureColumn(Connection &connection, const QString &table, const QString &c
     }
 }
 
-QString LookupItem(const QString &key)
+QString LookupItem(const QString &key, LookupConnections connections)
 {
     try {
         Object lookup = createObject(QStringLiteral("VaroSelect.clsItemLook"));
-        QVariantList args{key, QVariant::fromValue(gLocConn()), QVariant::fromValue(gSqlConn())};
-        lookup.call(QStringLiteral("ShowForm"), args);
-        gLocConn() = args.at(1).value<Connection>();
-        gSqlConn() = args.at(2).value<Connection>();
+        if (connections == LookupConnections::BusinessOnly) {
+            QVariantList args{key, QVariant::fromValue(gSqlConn())};
+            lookup.call(QStringLiteral("ShowForm"), args);
+            gSqlConn() = objectFrom<Connection>(args.at(1));
+        } else {
+            QVariantList args{key, QVariant::fromValue(gLocConn()),
+                              QVariant::fromValue(gSqlConn())};
+            lookup.call(QStringLiteral("ShowForm"), args);
+            gLocConn() = objectFrom<Connection>(args.at(1));
+            gSqlConn() = objectFrom<Connection>(args.at(2));
+        }
         return toText(lookup.get(QStringLiteral("ReturnValue")));
     } catch (const std::exception &e) {
         const Error error = toError(e);

@@ -21,9 +21,14 @@ qint32 &gRepType();
 // raised.
 void EnsureColumn(Connection &connection, const QString &table, const QString &column);
 
+// The shared connections handed to the item lookup, which may replace them: the condition dialog
+// hands both, the keyword dialog the business connection alone.
+enum class LookupConnections { DefinitionAndBusiness, BusinessOnly };
+
 // Runs the item lookup component on a lookup key and returns the chosen item's text; the
 // connections it hands back replace the shared ones. Errors are shown; the result is then "".
-QString LookupItem(const QString &key);
+QString LookupItem(const QString &key,
+                   LookupConnections connections = LookupConnections::DefinitionAndBusiness);
 
 // Null becomes the default ("" when none is given); every other value, Empty included, passes.
 QVariant NullToValue(const QVariant &value, const QVariant &defaultValue = QString());

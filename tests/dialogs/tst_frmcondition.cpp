@@ -10,6 +10,7 @@
 #include "platform/automation.h"
 #include "platform/settings.h"
 #include "platform/variant.h"
+#include "scriptedlookup.h"
 #include "shared/modglobal.h"
 
 #include <QAction>
@@ -35,25 +36,6 @@ const QString kKey = QStringLiteral("R");
 
 const QString kDateRow = QStringLiteral("DTP|日期|BD|FDate>='?'|至|ED|FDate<='?'||");
 const QString kTextRow = QStringLiteral("CDTXT|编码|NF|FNumber>='?'|到|NT|FNumber<='?'|ITEM|G");
-
-// What the lookup component does when the dialog calls it.
-struct Lookup {
-    QString answer;
-    QStringList keys;
-};
-Lookup lookupScript;
-
-class TestItemLook : public QObject
-{
-    Q_OBJECT
-    Q_PROPERTY(QString ReturnValue READ ReturnValue)
-public:
-    Q_INVOKABLE void ShowForm(const QVariant &key, QVariant &, QVariant &)
-    {
-        lookupScript.keys << key.toString();
-    }
-    QString ReturnValue() const { return lookupScript.answer; }
-};
 
 // The controls of the page whose own visibility is on, by name.
 QStringList shownControls(const FrmCondition &dialog)
@@ -139,14 +121,15 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        registerClass(QStringLiteral("VaroSelect.clsItemLook"), [] { return new TestItemLook; });
+        registerClass(QStringLiteral("VaroSelect.clsItemLook"),
+                      [] { return new test::ScriptedItemLook; });
     }
 
     void init()
     {
         m_messages = std::make_unique<test::MessageRecorder>();
         m_settings = std::make_unique<test::TemporarySettingsFile>();
-        lookupScript = Lookup();
+        test::lookupScript() = test::LookupScript();
         gRepType() = -1;
     }
 
@@ -583,7 +566,7 @@ private Q_SLOTS:
         for (const QString &name : boxes)
             setControl(dialog, name, QStringLiteral("typed"));
         QVERIFY(dialog.findChild<QToolButton *>(QStringLiteral("cmdItemf3"))->isHidden());
-        lookupScript.answer = answer;
+        test::lookupScript().answer = answer;
 
         auto *target = dialog.findChild<QLineEdit *>(box);
         if (how == u"button") {
@@ -598,7 +581,7 @@ private Q_SLOTS:
                 modifiers |= Qt::ShiftModifier;
             QTest::keyClick(target, how.endsWith(u"F7") ? Qt::Key_F7 : Qt::Key_F8, modifiers);
         }
-        QCOMPARE(lookupScript.keys, keys);
+        QCOMPARE(test::lookupScript().keys, keys);
         for (const QString &name : boxes)
             QCOMPARE(text(dialog, name), name == box ? result : QStringLiteral("typed"));
         QCOMPARE(m_messages->texts(), QStringList());

@@ -6,6 +6,7 @@
 #include "platform/automation.h"
 #include "platform/settings.h"
 #include "platform/variant.h"
+#include "scriptedlookup.h"
 #include "shared/modglobal.h"
 
 #include <QAbstractSpinBox>
@@ -29,27 +30,6 @@ const QString kApp = QStringLiteral("PelReportCenter");
 
 // Grid columns as the dialog numbers them; the widget counts from 0.
 constexpr int kCaption = 0, kValue = 1, kFlag = 2;
-
-struct Lookup {
-    QString answer;
-    bool fails = false;
-    QStringList keys;
-};
-Lookup lookupScript;
-
-class TestItemLook : public QObject
-{
-    Q_OBJECT
-    Q_PROPERTY(QString ReturnValue READ ReturnValue)
-public:
-    Q_INVOKABLE void ShowForm(const QVariant &key, QVariant &)
-    {
-        lookupScript.keys << key.toString();
-        if (lookupScript.fails)
-            throw Error(5, QStringLiteral("查找失败"));
-    }
-    QString ReturnValue() const { return lookupScript.answer; }
-};
 
 Dictionary record(const QString &keyword, const QVariant &type, const QString &source = {},
                   const QString &caption = QStringLiteral("名"))
@@ -123,7 +103,8 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        registerClass(QStringLiteral("VaroSelect.clsItemLook"), [] { return new TestItemLook; });
+        registerClass(QStringLiteral("VaroSelect.clsItemLook"),
+                      [] { return new test::ScriptedItemLook; });
     }
 
     void init()
@@ -131,7 +112,7 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
         m_messages = std::make_unique<test::MessageRecorder>();
         m_settings = std::make_unique<test::TemporarySettingsFile>();
-        lookupScript = Lookup();
+        test::lookupScript() = test::LookupScript();
     }
 
     void cleanup()
@@ -447,8 +428,8 @@ private Q_SLOTS:
               record(QStringLiteral("#B#"), 2)});
         for (int r = 1; r <= 2; ++r)
             cell(r, kValue)->setText(QStringLiteral("typed"));
-        lookupScript.answer = answer;
-        lookupScript.fails = how == u"fail";
+        test::lookupScript().answer = answer;
+        test::lookupScript().fails = how == u"fail";
         m_grid->setFocus();
         m_grid->setCurrentCell(row - 1, column);
         QCOMPARE(qobject_cast<QLineEdit *>(QApplication::focusWidget()) != nullptr,
@@ -458,7 +439,7 @@ private Q_SLOTS:
             m_dialog->findChild<QToolButton *>(QStringLiteral("Drop"))->click();
         else
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F7);
-        QCOMPARE(lookupScript.keys, keys);
+        QCOMPARE(test::lookupScript().keys, keys);
         // Confirming commits the open editor: it must hold the looked-up value by then.
         m_dialog->cmdOK_Click();
         QCOMPARE(valueOf(m_dialog->Keywords(), row - 1, "FValue"), QVariant(result));

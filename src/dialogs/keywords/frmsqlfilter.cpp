@@ -3,8 +3,6 @@
 #include "dialogs/dialogfont.h"
 #include "dialogs/keywords/keywordcells.h"
 #include "dialogs/twips.h"
-#include "platform/automation.h"
-#include "platform/error.h"
 #include "platform/settings.h"
 #include "platform/ui.h"
 #include "platform/variant.h"
@@ -271,17 +269,7 @@ void frmSQLFilter::closeEvent(QCloseEvent *event)
 
 QString frmSQLFilter::GetItemData(const QString &strKey)
 {
-    try {
-        Object lookup = createObject(QStringLiteral("VaroSelect.clsItemLook"));
-        QVariantList args{strKey, QVariant::fromValue(gSqlConn())};
-        lookup.call(QStringLiteral("ShowForm"), args);
-        gSqlConn() = objectFrom<Connection>(args.at(1));
-        return toText(lookup.get(QStringLiteral("ReturnValue")));
-    } catch (const std::exception &e) {
-        const Error error = toError(e);
-        ShowMessage(errorMessage(error.number(), error.description()));
-        return QString();
-    }
+    return LookupItem(strKey, LookupConnections::BusinessOnly);
 }
 
 void frmSQLFilter::lookUpActiveCell()
