@@ -5,33 +5,29 @@
 #include "platform/variant.h"
 
 #include <QPushButton>
+#include <QTest>
 
 namespace varo::demotest
 {
 
 Connection *DemoDatabases::get(const QString &kind, QString *why, bool *skip)
 {
-    *skip = false;
-    if (auto f = m_failures.find(kind); f != m_failures.end()) {
-        *why = f->second;
-        *skip = m_databases.count(kind) &&
-                m_databases[kind]->state() == test::TestDatabase::State::Skipped;
-        return nullptr;
-    }
     auto &db = m_databases[kind];
     if (!db) {
         db = std::make_unique<test::TestDatabase>(kind);
-        if (db->state() != test::TestDatabase::State::Ready) {
+        if (db->state() != test::TestDatabase::State::Ready)
             m_failures[kind] = db->errorString();
-            return get(kind, why, skip);
-        }
-        if (const auto error = test::errorOf([&] { demo::buildDemoDatabase(db->connection()); })) {
+        else if (const auto error =
+                     test::errorOf([&] { demo::buildDemoDatabase(db->connection()); }))
             m_failures[kind] =
                 QStringLiteral("building the demo database failed: ") + test::describe(*error);
-            return get(kind, why, skip);
-        }
     }
-    return &db->connection();
+    *skip = db->state() == test::TestDatabase::State::Skipped;
+    const auto failure = m_failures.find(kind);
+    if (failure == m_failures.end())
+        return &db->connection();
+    *why = failure->second;
+    return nullptr;
 }
 
 void DemoDatabases::clear()
@@ -69,6 +65,14 @@ TextTable query(Connection &conn, const QString &sql)
     return table;
 }
 
+QStringList firstColumn(Connection &conn, const QString &sql)
+{
+    QStringList values;
+    for (const QStringList &r : query(conn, sql).rows)
+        values.append(r.first());
+    return values;
+}
+
 qint64 scalar(Connection &conn, const QString &sql)
 {
     const TextTable t = query(conn, sql);
@@ -77,103 +81,83 @@ qint64 scalar(Connection &conn, const QString &sql)
 
 QList<SalesLine> salesLines(Connection &conn)
 {
-    const TextTable t =
-        query(conn, QStringLiteral("select o.FBillNo, o.FDate, c.FNumber, c.FName, c.FRegion, "
-                                   "e.FNumber, e.FName, i.FNumber, i.FName, i.FCategory, i.FUnit, "
-                                   "c.FID, i.FID, o.FID, l.FQty, l.FPrice, l.FAmount "
-                                   "from T_SalesOrderEntry l, T_SalesOrder o, T_Customer c, "
-                                   "T_Employee e, T_Item i where o.FID = l.FOrderID and "
-                                   "c.FID = o.FCustID and e.FID = o.FEmpID and i.FID = l.FItemID"));
+    const TextTable t = query(
+        conn, QStringLiteral("select o.FBillNo, o.FDate, c.FNumber, c.FName, c.FRegion, e.FNumber, "
+                             "e.FName, i.FNumber, i.FName, i.FCategory, i.FUnit, c.FID, i.FID, "
+                             "o.FID, l.FQty, l.FPrice, l.FAmount from T_SalesOrderEntry l, "
+                             "T_SalesOrder o, T_Customer c, T_Employee e, T_Item i where o.FID = "
+                             "l.FOrderID and c.FID = o.FCustID and e.FID = o.FEmpID and i.FID = "
+                             "l.FItemID order by o.FDate, o.FBillNo, l.FEntryID"));
     QList<SalesLine> lines;
-    for (const QStringList &r : t.rows) {
-        SalesLine l{r[0],
-                    r[1],
-                    r[2],
-                    r[3],
-                    r[4],
-                    r[5],
-                    r[6],
-                    r[7],
-                    r[8],
-                    r[9],
-                    r[10],
-                    r[11].toInt(),
-                    r[12].toInt(),
-                    r[13].toInt(),
-                    r[14].toLongLong(),
-                    r[15].toLongLong(),
-                    r[16].toLongLong()};
-        lines.append(l);
-    }
+    for (const QStringList &r : t.rows)
+        lines.append({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8], r[9], r[10],
+                      r[11].toInt(), r[12].toInt(), r[13].toInt(), r[14].toLongLong(),
+                      r[15].toLongLong(), r[16].toLongLong()});
     return lines;
 }
 
-QList<FilterRow> filterRows(Connection &conn, const QString &key)
+QStringList Totals::sums() const
 {
-    const TextTable t = query(
-        conn, QStringLiteral("select FCaption, FMarkNameFrom, FMarkNameTo, FFilterFrom, FFilterTo, "
-                             "FCtrlType, FCtrlSel from T_RepFilter where FRepKey = '") +
-                  key + QStringLiteral("' order by FIndex"));
-    QList<FilterRow> rows;
-    for (const QStringList &r : t.rows)
-        rows.append({r[0], r[1], r[2], r[3], r[4], r[5].toUpper(), r[6]});
-    return rows;
+    return {QString::number(orders.size()), QString::number(qty), QString::number(amount)};
 }
 
-QString composeFilter(const QList<FilterRow> &rows, const QMap<QString, QString> &values)
+QList<Totals> totals(const QList<SalesLine> &lines,
+                     const std::function<bool(const SalesLine &)> &accepts,
+                     const std::function<QStringList(const SalesLine &)> &fieldsOf)
 {
-    QStringList pairs;
-    auto add = [&](const QString &mark, const QString &tmpl, const QString &valueText) {
-        if (mark.isEmpty() || tmpl.isEmpty())
-            return;
-        QString fragment = QStringLiteral("1=1");
-        if (!valueText.isEmpty())
-            fragment = QString(tmpl).replace(u'?', valueText);
-        pairs.append(mark + u'|' + fragment);
-    };
-    auto withTime = [](const QString &date, const char *time) {
-        return date.isEmpty() ? date : date + u' ' + QString::fromLatin1(time);
-    };
-    for (const FilterRow &r : rows) {
-        if (r.ctrlType != QLatin1String("DTP"))
+    QMap<QString, Totals> groups;
+    for (const SalesLine &l : lines) {
+        if (!accepts(l))
             continue;
-        add(r.markFrom, r.filterFrom, withTime(values.value(r.markFrom), "00:00:00"));
-        add(r.markTo, r.filterTo, withTime(values.value(r.markTo), "23:59:59"));
+        const QStringList fields = fieldsOf(l);
+        // A separator below every character keeps the order of the first field, then the next.
+        Totals &t = groups[fields.join(QChar(1))];
+        t.fields = fields;
+        t.orders.insert(l.orderId);
+        t.customers.insert(l.custId);
+        t.qty += l.qty;
+        t.amount += l.amount;
     }
-    bool first = true;
-    for (const FilterRow &r : rows) {
-        if (r.ctrlType != QLatin1String("CDTXT"))
-            continue;
-        if (first) {
-            add(r.markTo, r.filterTo, values.value(r.markTo));
-            add(r.markFrom, r.filterFrom, values.value(r.markFrom));
-        } else {
-            add(r.markFrom, r.filterFrom, values.value(r.markFrom));
-            add(r.markTo, r.filterTo, values.value(r.markTo));
+    return groups.values();
+}
+
+QString composeFilter(Connection &conn, const QString &key, const QMap<QString, QString> &values)
+{
+    const TextTable t =
+        query(conn, QStringLiteral("select FMarkNameFrom, FFilterFrom, FMarkNameTo, "
+                                   "FFilterTo, upper(FCtrlType) from T_RepFilter "
+                                   "where FRepKey = '%1'")
+                        .arg(key));
+    QStringList pairs;
+    for (const QStringList &r : t.rows) {
+        const bool date = r[4] == QLatin1String("DTP");
+        if (!date && r[4] != QLatin1String("CDTXT"))
+            continue; // choice boxes add nothing
+        for (const int i : {0, 2}) {
+            QString value = values.value(r[i]);
+            if (date && !value.isEmpty())
+                value += i ? QStringLiteral(" 23:59:59") : QStringLiteral(" 00:00:00");
+            pairs.append(
+                r[i] + u'|' +
+                (value.isEmpty() ? QStringLiteral("1=1") : QString(r[i + 1]).replace(u'?', value)));
         }
-        first = false;
     }
     return pairs.join(u'&');
 }
 
-Dictionary conditionValues(const QList<FilterRow> &rows, const QMap<QString, QString> &values)
+Dictionary conditionValues(Connection &conn, const QString &key,
+                           const QMap<QString, QString> &values)
 {
     Dictionary d = Dictionary::create();
-    for (const FilterRow &r : rows) {
-        for (const QString &mark : {r.markFrom, r.markTo}) {
-            if (!mark.isEmpty())
-                d.set(mark, values.value(mark));
-        }
-    }
-    d.set(QStringLiteral("FGroupStr"), QString());
-    d.set(QStringLiteral("strFilter"), composeFilter(rows, values));
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        d.set(it.key(), it.value());
+    d.set(QStringLiteral("strFilter"), composeFilter(conn, key, values));
     return d;
 }
 
-TextTable recordsTable(const Vector &records, const QStringList &columns)
+QList<QStringList> recordsTable(const Vector &records, const QStringList &columns)
 {
-    TextTable table;
-    table.names = columns;
+    QList<QStringList> rows;
     for (const QVariant &v : records.items()) {
         const Dictionary d = v.value<Dictionary>();
         QStringList row;
@@ -181,21 +165,19 @@ TextTable recordsTable(const Vector &records, const QStringList &columns)
             row.append(d.isNull()    ? QStringLiteral("<not a Dictionary>")
                        : d.Exists(c) ? cellText(d.value(c))
                                      : QStringLiteral("<missing>"));
-        table.rows.append(row);
+        rows.append(row);
     }
-    return table;
+    return rows;
 }
 
 QStringList visibleColumns(Connection &conn, const QString &key, const QString &serial)
 {
-    QString sql = QStringLiteral("select FRepColName from T_RepHeadCaption where FRepKey = '") +
-                  key + QStringLiteral("' and FRepColVisible = 1");
+    QString sql = QStringLiteral("select FRepColName from T_RepHeadCaption where FRepKey = '%1' "
+                                 "and FRepColVisible = 1")
+                      .arg(key);
     if (!serial.isEmpty())
-        sql += QStringLiteral(" and FRepSerial = '") + serial + u'\'';
-    QStringList names;
-    for (const QStringList &r : query(conn, sql + QStringLiteral(" order by FIndex")).rows)
-        names.append(r.first());
-    return names;
+        sql += QStringLiteral(" and FRepSerial = '%1'").arg(serial);
+    return firstColumn(conn, sql + QStringLiteral(" order by FIndex"));
 }
 
 Object createDemoObject(const QString &progId)
@@ -206,24 +188,22 @@ Object createDemoObject(const QString &progId)
     return createObject(progId);
 }
 
-QVariant connectionArg(const Connection &conn)
+Object reportPlugin(Connection &conn, const QString &key, const QString &column)
 {
-    return QVariant::fromValue(conn);
+    return createDemoObject(
+        firstColumn(
+            conn, QStringLiteral("select %1 from T_RepList where FRepKey = '%2'").arg(column, key))
+            .value(0));
 }
 
-void press(QDialog *dialog, const char *button)
+std::function<void(QDialog *)> answering(const char *button, std::function<void(QDialog *)> fill)
 {
-    auto *b = dialog->findChild<QPushButton *>(QString::fromLatin1(button));
-    if (b)
-        b->click();
-    else
-        dialog->reject(); // the test then fails on what the dialog did not return
-}
-
-std::function<void(QDialog *)> answering(std::function<void(QDialog *)> fill)
-{
-    return [fill = std::move(fill)](QDialog *dialog) {
-        fill(dialog);
+    return [button, fill = std::move(fill)](QDialog *dialog) {
+        if (fill)
+            fill(dialog);
+        auto *b = dialog->findChild<QPushButton *>(QString::fromLatin1(button));
+        if (b && !QTest::currentTestFailed())
+            b->click();
         if (dialog->isVisible())
             dialog->reject();
     };

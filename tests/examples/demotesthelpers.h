@@ -1,6 +1,7 @@
 // What the demo's tests share: queries read into plain text tables, the demo's order lines as
 // one flat list that tests aggregate themselves (so that no check trusts the SQL under test),
-// and finding and driving the demo plug-ins' windows.
+// the condition values a dialog hands on, and creating the demo plug-ins and answering their
+// windows.
 #pragma once
 
 #include "common/testdatabase.h"
@@ -11,6 +12,7 @@
 #include <QDialog>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -44,70 +46,61 @@ struct TextTable {
     int column(const QString &name) const; // -1 when missing, letters' case ignored
 };
 TextTable query(Connection &conn, const QString &sql);
+QStringList firstColumn(Connection &conn, const QString &sql);
 qint64 scalar(Connection &conn, const QString &sql);
 
 // One order line with everything the demo reports show about it.
 struct SalesLine {
-    QString billNo;
-    QString date;
-    QString custNumber;
-    QString custName;
-    QString region;
-    QString empNumber;
-    QString empName;
-    QString itemNumber;
-    QString itemName;
-    QString category;
-    QString unit;
-    int custId = 0;
-    int itemId = 0;
-    int orderId = 0;
-    qint64 qty = 0;
-    qint64 price = 0;
-    qint64 amount = 0;
+    QString billNo, date, custNumber, custName, region, empNumber, empName, itemNumber, itemName,
+        category, unit;
+    int custId = 0, itemId = 0, orderId = 0;
+    qint64 qty = 0, price = 0, amount = 0;
 };
+// Ordered by date, bill number and line number.
 QList<SalesLine> salesLines(Connection &conn);
 
-// A report's condition rows (T_RepFilter), control type upper-cased.
-struct FilterRow {
-    QString caption, markFrom, markTo, filterFrom, filterTo, ctrlType, ctrlSel;
+// Order lines summed per group: the group's fields (what the report shows of it), its orders
+// and customers, quantity and amount.
+struct Totals {
+    QStringList fields;
+    QSet<int> orders, customers;
+    qint64 qty = 0, amount = 0;
+
+    QStringList sums() const; // order count, quantity and amount as text
 };
-QList<FilterRow> filterRows(Connection &conn, const QString &key);
+// The accepted lines grouped by fieldsOf, groups ordered by their fields' text (code points).
+QList<Totals> totals(const QList<SalesLine> &lines,
+                     const std::function<bool(const SalesLine &)> &accepts,
+                     const std::function<QStringList(const SalesLine &)> &fieldsOf);
 
-// The filter string the condition dialog composes from its date pickers and text boxes, in its
-// control order: date rows "from" then "to"; the first text row "to" before "from", later text
-// rows "from" then "to". Values are keyed by mark name; dates are given as 'yyyy-MM-dd'.
-QString composeFilter(const QList<FilterRow> &rows, const QMap<QString, QString> &values);
+// The filter string the condition dialog composes for a report from its date pickers and code
+// boxes: "mark|condition" pairs joined by "&", "1=1" for an empty field. Values are keyed by
+// mark, dates given as 'yyyy-MM-dd'. The order of the pairs matters neither to the plug-ins nor
+// to the template expansion, so the dialog's own order is not copied.
+QString composeFilter(Connection &conn, const QString &key, const QMap<QString, QString> &values);
 
-// The condition values the dialog hands on: every mark's value, "strFilter", and the choice
-// boxes' values (keyed by their mark, as given in values).
-Dictionary conditionValues(const QList<FilterRow> &rows, const QMap<QString, QString> &values);
+// The condition values the dialog hands on: the values as given (marks and choice boxes) and
+// "strFilter".
+Dictionary conditionValues(Connection &conn, const QString &key,
+                           const QMap<QString, QString> &values);
 
-// Row records (Vector of Dictionary) as a text table with the given columns, in order.
-TextTable recordsTable(const Vector &records, const QStringList &columns);
+// Row records (Vector of Dictionary) as text rows of the given columns, in order.
+QList<QStringList> recordsTable(const Vector &records, const QStringList &columns);
 
 // The visible header columns of a report (all layouts, or the one of a serial).
 QStringList visibleColumns(Connection &conn, const QString &key, const QString &serial = {});
 
 // Creates a demo component by ProgID from the build's plug-in folder.
 Object createDemoObject(const QString &progId);
+// Creates the plug-in that a report's catalogue row names in a column (FFilterPlugName,
+// FRepPluginSvr), as the engine does.
+Object reportPlugin(Connection &conn, const QString &key, const QString &column);
 
-// A connection wrapped as the engine passes it.
-QVariant connectionArg(const Connection &conn);
-
-// The named child of a dialog, or nullptr.
-template <typename T> T *child(QDialog *dialog, const char *name)
-{
-    return dialog->findChild<T *>(QString::fromLatin1(name));
-}
-
-// Presses a dialog's button by object name (cmdOK, cmdCancel); rejects the dialog when the
-// button is missing, so that nothing waits for a person.
-void press(QDialog *dialog, const char *button);
-
-// A modal driver that runs fill (which may fail checks and return early) and then makes sure
-// the dialog is closed, so that a failed check never leaves a test waiting.
-std::function<void(QDialog *)> answering(std::function<void(QDialog *)> fill);
+// A modal driver that runs fill (which may fail checks and return early) and then presses a
+// button by object name (cmdOK, cmdCancel); after a failed check, or without the button, it
+// rejects the dialog instead, so that nothing waits for a person.
+std::function<void(QDialog *)> answering(const char *button,
+                                         std::function<void(QDialog *)> fill = {});
 
 } // namespace varo::demotest
 
