@@ -141,20 +141,16 @@ private:
     OkBehaviour m_ok;
 };
 
-Answer answer(const QString &text)
-{
-    QString error;
-    const auto a = varo::report::parseAnswer(text, &error);
-    if (!a)
-        qFatal("bad answer in the test: %s", qPrintable(error));
-    return *a;
-}
-
 QList<Answer> answers(const QStringList &texts)
 {
     QList<Answer> list;
-    for (const QString &t : texts)
-        list.append(answer(t));
+    for (const QString &t : texts) {
+        QString error;
+        const auto a = varo::report::parseAnswer(t, &error);
+        if (!a)
+            qFatal("bad answer in the test: %s", qPrintable(error));
+        list.append(*a);
+    }
     return list;
 }
 
@@ -165,256 +161,218 @@ class TestDialogDriver : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void setsControlsAndPressesOk();
-    void badValues_data();
-    void badValues();
-    void listItem_data();
-    void listItem();
-    void cancel();
-    void refusedOkIsCancelled();
-    void unnamedButtons_data();
-    void unnamedButtons();
-    void emptyDate();
-    void answersEachDialogOfItsOwn();
-    void unusedControls();
-    void cellValues_data();
-    void cellValues();
+    void setsControlsAndPressesOk()
+    {
+        DialogDriver driver(answers({"txtItemf0=C001", "cmbRegion=华东", "DtpFrom=2024-01-31",
+                                     "chkTotal=1", "spnTop=10", "spnRate=2.5"}),
+                            false);
+        driver.install();
+        FilterDialog dialog;
+        QSignalSpy textChanged(dialog.text, &QLineEdit::textChanged);
+        QSignalSpy regionChanged(dialog.combo, &QComboBox::currentIndexChanged);
+        QSignalSpy dateChanged(dialog.date, &QDateEdit::dateChanged);
+
+        QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
+        QVERIFY(dialog.okClicked);
+        QCOMPARE(dialog.text->text(), QStringLiteral("C001"));
+        QCOMPARE(dialog.combo->currentText(), QStringLiteral("华东"));
+        QCOMPARE(dialog.date->date(), QDate(2024, 1, 31));
+        QVERIFY(dialog.check->isChecked());
+        QCOMPARE(dialog.spin->value(), 10);
+        QCOMPARE(dialog.rate->value(), 2.5);
+        // The dialog hears of every change as if it had been typed.
+        QCOMPARE(textChanged.count(), 1);
+        QCOMPARE(regionChanged.count(), 1);
+        QCOMPARE(dateChanged.count(), 1);
+        QVERIFY(driver.failures().isEmpty());
+        QVERIFY(driver.unusedControls().isEmpty());
+        QCOMPARE(driver.dialogCount(), 1);
+    }
+
+    void badValues_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("combo item missing")
+            << QStringLiteral("cmbRegion=华北") << QStringLiteral("no item \"华北\"");
+        QTest::newRow("malformed date") << "DtpFrom=31.01.2024"
+                                        << "expected a date yyyy-MM-dd";
+        QTest::newRow("empty date, not emptyable") << "DtpFrom="
+                                                   << "this date control cannot be empty";
+        QTest::newRow("impossible date") << "DtpFrom=2023-02-29"
+                                         << "expected a date yyyy-MM-dd";
+        QTest::newRow("date outside the range") << "DtpFrom=1700-01-01"
+                                                << "the date is outside 1752-09-14 to 9999-12-31";
+        QTest::newRow("check box") << "chkTotal=yes"
+                                   << "a check box takes 1 or 0";
+        QTest::newRow("spin box range") << "spnTop=101"
+                                        << "the number is outside 0 to 100";
+        QTest::newRow("spin box text") << "spnTop=ten"
+                                       << "expected a whole number";
+        QTest::newRow("double spin box") << "spnRate=1,5"
+                                         << "expected a number";
+        QTest::newRow("list without match") << "lvwItems=D"
+                                            << "no item is or starts with \"D\"";
+        QTest::newRow("grid by name") << "vaKeywords=1"
+                                      << "a grid is not answered by its name";
+        QTest::newRow("label") << "lblTitle=x"
+                               << "a QLabel takes no answer";
+    }
+
+    void badValues()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, reason);
+        DialogDriver driver(answers({"txtItemf0=C001", answer}), false);
+        driver.install();
+        FilterDialog dialog;
+        // A value that cannot be set must not be confirmed: the dialog is cancelled.
+        QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Rejected));
+        QVERIFY(!dialog.okClicked);
+        QVERIFY(dialog.cancelClicked);
+        QCOMPARE(driver.failures(),
+                 strings(QStringLiteral("cannot answer %1 with \"%2\": %3")
+                             .arg(answer.section(u'=', 0, 0), answer.section(u'=', 1), reason)));
+        QVERIFY(driver.unusedControls().isEmpty());
+    }
+
+    void listItem_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("row");
+        // The item whose text is the value, else the first whose text starts with it.
+        QTest::newRow("exact text wins over an earlier prefix") << "C002" << 2;
+        QTest::newRow("first item starting so") << "C00" << 0;
+        QTest::newRow("prefix with Chinese") << QStringLiteral("C002 华") << 1;
+    }
+
+    void listItem()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, row);
+        DialogDriver driver(answers({"lvwItems=" + value}), false);
+        driver.install();
+        FilterDialog dialog;
+        QSignalSpy selection(dialog.list, &QListWidget::itemSelectionChanged);
+        QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
+        QCOMPARE(dialog.list->currentRow(), row);
+        QCOMPARE(dialog.list->selectedItems(), QList<QListWidgetItem *>{dialog.list->item(row)});
+        QVERIFY(selection.count() > 0);
+    }
+
+    // OK and Cancel are pressed by name; a dialog that refuses OK is cancelled; without those
+    // names the dialog is closed directly.
+    void buttons_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<bool>("refuse"); // the dialog refuses OK with a message
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<bool>("okClicked");
+        QTest::addColumn<bool>("cancelClicked");
+        QTest::newRow("Cancel") << true << false << true << int(QDialog::Rejected) << false << true;
+        QTest::newRow("refused OK")
+            << false << true << true << int(QDialog::Rejected) << true << true;
+        QTest::newRow("unnamed OK")
+            << false << false << false << int(QDialog::Accepted) << false << false;
+        QTest::newRow("unnamed Cancel")
+            << true << false << false << int(QDialog::Rejected) << false << false;
+    }
+
+    void buttons()
+    {
+        QFETCH(bool, cancel);
+        QFETCH(bool, refuse);
+        QFETCH(bool, named);
+        QFETCH(int, result);
+        QFETCH(bool, okClicked);
+        QFETCH(bool, cancelClicked);
+        varo::test::MessageRecorder messages;
+        DialogDriver driver(answers({"txtItemf0=C001"}), cancel);
+        driver.install();
+        FilterDialog dialog(
+            refuse ? FilterDialog::OkBehaviour::Refuse : FilterDialog::OkBehaviour::Accept, named);
+        QCOMPARE(varo::ui::execModal(&dialog), result);
+        QCOMPARE(dialog.okClicked, okClicked);
+        QCOMPARE(dialog.cancelClicked, cancelClicked);
+        QCOMPARE(messages.texts(), refuse ? strings(QStringLiteral("请输入日期!")) : QStringList());
+        // The answers are set before either button is pressed.
+        QCOMPARE(dialog.text->text(), QStringLiteral("C001"));
+    }
+
+    void emptyDate()
+    {
+        DialogDriver driver(answers({"DtpTo="}), false);
+        driver.install();
+        FilterDialog dialog;
+        QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
+        QVERIFY(dialog.emptyable->isEmpty());
+
+        // A date given to an empty picker fills it again.
+        DialogDriver refill(answers({"DtpTo=2024-03-01"}), false);
+        refill.install();
+        QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
+        QVERIFY(!dialog.emptyable->isEmpty());
+        QCOMPARE(dialog.emptyable->date(), QDate(2024, 3, 1));
+    }
+
+    void answersEachDialogOfItsOwn()
+    {
+        DialogDriver driver(answers({"lvwLookup=乙", "txtCode=7", "txtItemf0=C001"}), false);
+        driver.install();
+        FilterDialog dialog(FilterDialog::OkBehaviour::OpenLookup);
+        QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
+        QCOMPARE(driver.dialogCount(), 2);
+        QCOMPARE(dialog.lookupResult, int(QDialog::Accepted));
+        QCOMPARE(dialog.lookupText, QStringLiteral("乙7"));
+        QCOMPARE(dialog.text->text(), QStringLiteral("C001"));
+        // The lookup window's controls are answered when it is shown, not with its parent's.
+        QCOMPARE(dialog.codeBeforeLookup, QString());
+        QVERIFY(driver.failures().isEmpty());
+        QVERIFY(driver.unusedControls().isEmpty());
+    }
+
+    void unusedControls()
+    {
+        DialogDriver driver(answers({"txtItemf0=C001", "txtItemf9=x", "txtItemf9=y", "cmdOk=1"}),
+                            false);
+        QCOMPARE(driver.unusedControls(), strings("txtItemf0", "txtItemf9", "cmdOk"));
+        driver.install();
+        FilterDialog dialog;
+        QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
+        // Names match exactly: "cmdOk" is not the dialog's "cmdOK".
+        QCOMPARE(driver.unusedControls(), strings("txtItemf9", "cmdOk"));
+    }
+
+    // Keyword grid cells take answer text by the kind of value they already hold.
+    void cellValues_data()
+    {
+        QTest::addColumn<QVariant>("initial");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QVariant>("result"); // invalid: the cell refuses with the given reason
+        QTest::addColumn<QString>("why");
+        // Dates in both accepted forms are answered end to end by the command-line test.
+        QTest::newRow("not a date") << QVariant(QDate::currentDate()) << "01.05.2024" << QVariant()
+                                    << "expected a date yyyy-MM-dd";
+        QTest::newRow("number") << QVariant(0.0) << " 12.5 " << QVariant(12.5) << "";
+        QTest::newRow("not a number")
+            << QVariant(0.0) << "12,5" << QVariant() << "expected a number";
+        QTest::newRow("text kept as given")
+            << QVariant(QString()) << " a|b " << QVariant(" a|b ") << "";
+    }
+
+    void cellValues()
+    {
+        QFETCH(QVariant, initial);
+        QFETCH(QString, value);
+        QFETCH(QVariant, result);
+        QFETCH(QString, why);
+        QTableWidgetItem cell;
+        cell.setData(Qt::EditRole, initial);
+        QCOMPARE(varo::report::setCellValue(&cell, value), why);
+        QCOMPARE(cell.data(Qt::EditRole), result.isValid() ? result : initial);
+    }
 };
-
-void TestDialogDriver::setsControlsAndPressesOk()
-{
-    DialogDriver driver(answers({QStringLiteral("txtItemf0=C001"), QStringLiteral("cmbRegion=华东"),
-                                 QStringLiteral("DtpFrom=2024-01-31"), QStringLiteral("chkTotal=1"),
-                                 QStringLiteral("spnTop=10"), QStringLiteral("spnRate=2.5"),
-                                 QStringLiteral("lvwItems=C002 华")}),
-                        false);
-    driver.install();
-    FilterDialog dialog;
-    QSignalSpy textChanged(dialog.text, &QLineEdit::textChanged);
-    QSignalSpy regionChanged(dialog.combo, &QComboBox::currentIndexChanged);
-    QSignalSpy dateChanged(dialog.date, &QDateEdit::dateChanged);
-
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
-    QVERIFY(dialog.okClicked);
-    QCOMPARE(dialog.text->text(), QStringLiteral("C001"));
-    QCOMPARE(dialog.combo->currentText(), QStringLiteral("华东"));
-    QCOMPARE(dialog.date->date(), QDate(2024, 1, 31));
-    QVERIFY(dialog.check->isChecked());
-    QCOMPARE(dialog.spin->value(), 10);
-    QCOMPARE(dialog.rate->value(), 2.5);
-    QCOMPARE(dialog.list->currentItem()->text(), QStringLiteral("C002 华南贸易"));
-    QVERIFY(dialog.list->currentItem()->isSelected());
-    // The dialog hears of every change as if it had been typed.
-    QCOMPARE(textChanged.count(), 1);
-    QCOMPARE(regionChanged.count(), 1);
-    QCOMPARE(dateChanged.count(), 1);
-    QVERIFY(driver.failures().isEmpty());
-    QVERIFY(driver.unusedControls().isEmpty());
-    QCOMPARE(driver.dialogCount(), 1);
-}
-
-void TestDialogDriver::badValues_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QString>("failure");
-    QTest::newRow("combo item missing")
-        << QStringLiteral("cmbRegion=华北")
-        << QStringLiteral("cannot answer cmbRegion with \"华北\": no item \"华北\"");
-    QTest::newRow("malformed date") << "DtpFrom=31.01.2024"
-                                    << "cannot answer DtpFrom with \"31.01.2024\": expected a "
-                                       "date yyyy-MM-dd";
-    QTest::newRow("impossible date") << "DtpFrom=2023-02-29"
-                                     << "cannot answer DtpFrom with \"2023-02-29\": expected a "
-                                        "date yyyy-MM-dd";
-    QTest::newRow("date outside the range")
-        << "DtpFrom=1700-01-01"
-        << "cannot answer DtpFrom with \"1700-01-01\": the date is outside 1752-09-14 to "
-           "9999-12-31";
-    QTest::newRow("check box") << "chkTotal=yes"
-                               << "cannot answer chkTotal with \"yes\": a check box takes 1 or 0";
-    QTest::newRow("spin box range") << "spnTop=101"
-                                    << "cannot answer spnTop with \"101\": the number is outside "
-                                       "0 to 100";
-    QTest::newRow("spin box text") << "spnTop=ten"
-                                   << "cannot answer spnTop with \"ten\": expected a whole number";
-    QTest::newRow("double spin box") << "spnRate=1,5"
-                                     << "cannot answer spnRate with \"1,5\": expected a number";
-    QTest::newRow("list without match") << "lvwItems=D"
-                                        << "cannot answer lvwItems with \"D\": no item is or "
-                                           "starts with \"D\"";
-    QTest::newRow("grid by name") << "vaKeywords=1"
-                                  << "cannot answer vaKeywords with \"1\": a grid is not answered "
-                                     "by its name";
-    QTest::newRow("label") << "lblTitle=x"
-                           << "cannot answer lblTitle with \"x\": a QLabel takes no answer";
-}
-
-void TestDialogDriver::badValues()
-{
-    QFETCH(QString, answer);
-    QFETCH(QString, failure);
-    DialogDriver driver(answers({QStringLiteral("txtItemf0=C001"), answer}), false);
-    driver.install();
-    FilterDialog dialog;
-    // A value that cannot be set must not be confirmed: the dialog is cancelled.
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Rejected));
-    QVERIFY(!dialog.okClicked);
-    QVERIFY(dialog.cancelClicked);
-    QCOMPARE(driver.failures(), strings(failure));
-    QVERIFY(driver.unusedControls().isEmpty());
-}
-
-void TestDialogDriver::listItem_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("row");
-    // The item whose text is the value, else the first whose text starts with it.
-    QTest::newRow("exact text wins over an earlier prefix") << "C002" << 2;
-    QTest::newRow("first item starting so") << "C00" << 0;
-    QTest::newRow("prefix with Chinese") << QStringLiteral("C002 华") << 1;
-}
-
-void TestDialogDriver::listItem()
-{
-    QFETCH(QString, value);
-    QFETCH(int, row);
-    DialogDriver driver({answer(QStringLiteral("lvwItems=") + value)}, false);
-    driver.install();
-    FilterDialog dialog;
-    QSignalSpy selection(dialog.list, &QListWidget::itemSelectionChanged);
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
-    QCOMPARE(dialog.list->currentRow(), row);
-    QCOMPARE(dialog.list->selectedItems(), QList<QListWidgetItem *>{dialog.list->item(row)});
-    QVERIFY(selection.count() > 0);
-}
-
-void TestDialogDriver::cancel()
-{
-    DialogDriver driver(answers({QStringLiteral("txtItemf0=C001")}), true);
-    driver.install();
-    FilterDialog dialog;
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Rejected));
-    QVERIFY(dialog.cancelClicked);
-    QVERIFY(!dialog.okClicked);
-    QCOMPARE(dialog.text->text(), QStringLiteral("C001"));
-}
-
-void TestDialogDriver::refusedOkIsCancelled()
-{
-    varo::test::MessageRecorder messages;
-    DialogDriver driver({}, false);
-    driver.install();
-    FilterDialog dialog(FilterDialog::OkBehaviour::Refuse);
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Rejected));
-    QVERIFY(dialog.okClicked);
-    QVERIFY(dialog.cancelClicked);
-    QCOMPARE(messages.texts(), strings(QStringLiteral("请输入日期!")));
-}
-
-void TestDialogDriver::unnamedButtons_data()
-{
-    QTest::addColumn<bool>("cancel");
-    QTest::addColumn<int>("result");
-    QTest::newRow("OK") << false << int(QDialog::Accepted);
-    QTest::newRow("Cancel") << true << int(QDialog::Rejected);
-}
-
-void TestDialogDriver::unnamedButtons()
-{
-    QFETCH(bool, cancel);
-    QFETCH(int, result);
-    DialogDriver driver({}, cancel);
-    driver.install();
-    FilterDialog dialog(FilterDialog::OkBehaviour::Accept, false);
-    QCOMPARE(varo::ui::execModal(&dialog), result);
-    QVERIFY(!dialog.okClicked);
-    QVERIFY(!dialog.cancelClicked);
-}
-
-void TestDialogDriver::emptyDate()
-{
-    DialogDriver driver(answers({QStringLiteral("DtpTo=")}), false);
-    driver.install();
-    FilterDialog dialog;
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
-    QVERIFY(dialog.emptyable->isEmpty());
-
-    // A date given to an empty picker fills it again.
-    DialogDriver refill(answers({QStringLiteral("DtpTo=2024-03-01")}), false);
-    refill.install();
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
-    QVERIFY(!dialog.emptyable->isEmpty());
-    QCOMPARE(dialog.emptyable->date(), QDate(2024, 3, 1));
-
-    DialogDriver plain(answers({QStringLiteral("DtpFrom=")}), false);
-    plain.install();
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Rejected));
-    QCOMPARE(plain.failures(),
-             strings(QStringLiteral(
-                 "cannot answer DtpFrom with \"\": this date control cannot be empty")));
-}
-
-void TestDialogDriver::answersEachDialogOfItsOwn()
-{
-    DialogDriver driver(answers({QStringLiteral("lvwLookup=乙"), QStringLiteral("txtCode=7"),
-                                 QStringLiteral("txtItemf0=C001")}),
-                        false);
-    driver.install();
-    FilterDialog dialog(FilterDialog::OkBehaviour::OpenLookup);
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
-    QCOMPARE(driver.dialogCount(), 2);
-    QCOMPARE(dialog.lookupResult, int(QDialog::Accepted));
-    QCOMPARE(dialog.lookupText, QStringLiteral("乙7"));
-    QCOMPARE(dialog.text->text(), QStringLiteral("C001"));
-    // The lookup window's controls are answered when it is shown, not with its parent's.
-    QCOMPARE(dialog.codeBeforeLookup, QString());
-    QVERIFY(driver.failures().isEmpty());
-    QVERIFY(driver.unusedControls().isEmpty());
-}
-
-void TestDialogDriver::unusedControls()
-{
-    DialogDriver driver(answers({QStringLiteral("txtItemf0=C001"), QStringLiteral("txtItemf9=x"),
-                                 QStringLiteral("txtItemf9=y"), QStringLiteral("cmdOk=1")}),
-                        false);
-    QCOMPARE(driver.unusedControls(), strings("txtItemf0", "txtItemf9", "cmdOk"));
-    driver.install();
-    FilterDialog dialog;
-    QCOMPARE(varo::ui::execModal(&dialog), int(QDialog::Accepted));
-    // Names match exactly: "cmdOk" is not the dialog's "cmdOK".
-    QCOMPARE(driver.unusedControls(), strings("txtItemf9", "cmdOk"));
-}
-
-// Keyword grid cells take answer text by the kind of value they already hold.
-void TestDialogDriver::cellValues_data()
-{
-    QTest::addColumn<QVariant>("initial");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QVariant>("result"); // invalid: the cell refuses with the given reason
-    QTest::addColumn<QString>("why");
-    const QVariant today(QDate::currentDate());
-    QTest::newRow("date with dashes") << today << "2024-05-01" << QVariant(QDate(2024, 5, 1)) << "";
-    QTest::newRow("date with slashes")
-        << today << "2024/05/01" << QVariant(QDate(2024, 5, 1)) << "";
-    QTest::newRow("not a date") << today << "01.05.2024" << QVariant()
-                                << "expected a date yyyy-MM-dd";
-    QTest::newRow("number") << QVariant(0.0) << " 12.5 " << QVariant(12.5) << "";
-    QTest::newRow("not a number") << QVariant(0.0) << "12,5" << QVariant() << "expected a number";
-    QTest::newRow("text kept as given")
-        << QVariant(QString()) << " a|b " << QVariant(" a|b ") << "";
-}
-
-void TestDialogDriver::cellValues()
-{
-    QFETCH(QVariant, initial);
-    QFETCH(QString, value);
-    QFETCH(QVariant, result);
-    QFETCH(QString, why);
-    QTableWidgetItem cell;
-    cell.setData(Qt::EditRole, initial);
-    QCOMPARE(varo::report::setCellValue(&cell, value), why);
-    QCOMPARE(cell.data(Qt::EditRole), result.isValid() ? result : initial);
-}
 
 VARO_TEST_MAIN(TestDialogDriver)
 #include "tst_app_dialogdriver.moc"
