@@ -12,7 +12,6 @@
 #include "shared/modglobal.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -127,7 +126,7 @@ QDate storedDate(const QString &text)
 
 } // namespace
 
-FrmCondition::FrmCondition(QWidget *parent) : QDialog(parent)
+FrmCondition::FrmCondition(QWidget *parent) : UnloadingDialog(parent)
 {
     setObjectName(QStringLiteral("FrmCondition"));
     setWindowTitle(QStringLiteral("过滤"));
@@ -640,19 +639,6 @@ void FrmCondition::Form_KeyDown(int KeyCode, int Shift)
 void FrmCondition::Form_Unload()
 {
     m_filterTitle = Vector();
-}
-
-void FrmCondition::reject()
-{
-    // Escape closes the window as its close box does: not confirmed, nothing saved.
-    Form_Unload();
-    QDialog::reject();
-}
-
-void FrmCondition::closeEvent(QCloseEvent *event)
-{
-    Form_Unload();
-    QDialog::closeEvent(event);
 }
 
 bool FrmCondition::eventFilter(QObject *watched, QEvent *event)

@@ -6,7 +6,8 @@
 #include "platform/ado.h"
 #include "platform/containers.h"
 
-#include <QDialog>
+#include "dialogs/unloadingdialog.h"
+
 #include <QList>
 #include <QString>
 
@@ -23,7 +24,7 @@ namespace varo::dialogs
 
 class DatePicker;
 
-class FrmCondition : public QDialog
+class FrmCondition : public UnloadingDialog
 {
     Q_OBJECT
     // "OK" after OK, "CANCEL" after Cancel, empty when the user closed the window.
@@ -62,13 +63,9 @@ public Q_SLOTS:
     void txtItemt_KeyDown(int Index, int KeyCode, int Shift);
     void tlbProject_ButtonClick(QAction *Button);
     void Form_KeyDown(int KeyCode, int Shift);
-    void Form_Unload();
-
-public:
-    void reject() override;
+    void Form_Unload() override;
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

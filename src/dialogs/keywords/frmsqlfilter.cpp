@@ -9,7 +9,6 @@
 #include "shared/modglobal.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -55,7 +54,7 @@ QString text(const QVariant &v)
 
 } // namespace
 
-frmSQLFilter::frmSQLFilter(QWidget *parent) : QDialog(parent)
+frmSQLFilter::frmSQLFilter(QWidget *parent) : UnloadingDialog(parent)
 {
     setObjectName(QStringLiteral("frmSQLFilter"));
     setWindowTitle(QStringLiteral("过滤"));
@@ -252,19 +251,6 @@ void frmSQLFilter::cmdCacel_Click()
     if (!m_result.isNull())
         m_result.set(QStringLiteral("OK"), false);
     Form_Unload();
-}
-
-void frmSQLFilter::reject()
-{
-    // Escape and the close box unload the dialog, as Cancel does without saying so.
-    Form_Unload();
-    QDialog::reject();
-}
-
-void frmSQLFilter::closeEvent(QCloseEvent *event)
-{
-    Form_Unload();
-    QDialog::closeEvent(event);
 }
 
 QString frmSQLFilter::GetItemData(const QString &strKey)

@@ -6,7 +6,8 @@
 
 #include "platform/containers.h"
 
-#include <QDialog>
+#include "dialogs/unloadingdialog.h"
+
 #include <QString>
 
 class QFrame;
@@ -17,7 +18,7 @@ class QToolButton;
 namespace varo::dialogs
 {
 
-class frmSQLFilter : public QDialog
+class frmSQLFilter : public UnloadingDialog
 {
     Q_OBJECT
     // Before confirmation the keyword records given; after it the value records
@@ -52,17 +53,13 @@ public Q_SLOTS:
     // F7 in the grid, or a click on the drop-down button: the lookup for the active value cell.
     void lookUpActiveCell();
 
-public:
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Load();
-    void Form_Unload();
+    void Form_Unload() override;
     void FillKeywordGrid();
     int CheckTitleCount() const;
     void placeDropButton(int row);
