@@ -1,6 +1,7 @@
 // The condition dialog built from real filter rows in an SQLite file: its layout in twips, which
 // controls show, what it composes from the values entered, what it remembers per report, how
 // it ends, and the item lookup through a test component.
+#include "common/fakes.h"
 #include "common/testdatabase.h"
 #include "common/testsupport.h"
 #include "definitiontables.h"
@@ -10,7 +11,6 @@
 #include "platform/automation.h"
 #include "platform/settings.h"
 #include "platform/variant.h"
-#include "scriptedlookup.h"
 #include "shared/modglobal.h"
 
 #include <QAction>
@@ -119,17 +119,11 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        registerClass(QStringLiteral("VaroSelect.clsItemLook"),
-                      [] { return new test::ScriptedItemLook; });
-    }
-
     void init()
     {
+        test::ScriptedItemLook::install();
         m_messages = std::make_unique<test::MessageRecorder>();
         m_settings = std::make_unique<test::TemporarySettingsFile>();
-        test::lookupScript() = test::LookupScript();
         gRepType() = -1;
     }
 
@@ -566,7 +560,7 @@ private Q_SLOTS:
         for (const QString &name : boxes)
             setControl(dialog, name, QStringLiteral("typed"));
         QVERIFY(dialog.findChild<QToolButton *>(QStringLiteral("cmdItemf3"))->isHidden());
-        test::lookupScript().answer = answer;
+        test::ScriptedItemLook::script().answer = answer;
 
         auto *target = dialog.findChild<QLineEdit *>(box);
         if (how == u"button") {
@@ -581,7 +575,7 @@ private Q_SLOTS:
                 modifiers |= Qt::ShiftModifier;
             QTest::keyClick(target, how.endsWith(u"F7") ? Qt::Key_F7 : Qt::Key_F8, modifiers);
         }
-        QCOMPARE(test::lookupScript().keys, keys);
+        QCOMPARE(test::ScriptedItemLook::script().keys, keys);
         for (const QString &name : boxes)
             QCOMPARE(text(dialog, name), name == box ? result : QStringLiteral("typed"));
         QCOMPARE(m_messages->texts(), QStringList());

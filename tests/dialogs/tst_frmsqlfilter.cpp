@@ -1,12 +1,12 @@
 // The keyword dialog driven offscreen: the cells each value type gets, what is remembered per
 // report and keyword and how it comes back, the checks at confirmation, the values and titles
 // handed on, the dialog's keys, the item lookup and its drop-down button, and every way out.
+#include "common/fakes.h"
 #include "common/testsupport.h"
 #include "dialogs/keywords/frmsqlfilter.h"
 #include "platform/automation.h"
 #include "platform/settings.h"
 #include "platform/variant.h"
-#include "scriptedlookup.h"
 #include "shared/modglobal.h"
 
 #include <QAbstractSpinBox>
@@ -101,18 +101,12 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        registerClass(QStringLiteral("VaroSelect.clsItemLook"),
-                      [] { return new test::ScriptedItemLook; });
-    }
-
     void init()
     {
+        test::ScriptedItemLook::install();
         QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
         m_messages = std::make_unique<test::MessageRecorder>();
         m_settings = std::make_unique<test::TemporarySettingsFile>();
-        test::lookupScript() = test::LookupScript();
     }
 
     void cleanup()
@@ -428,8 +422,8 @@ private Q_SLOTS:
               record(QStringLiteral("#B#"), 2)});
         for (int r = 1; r <= 2; ++r)
             cell(r, kValue)->setText(QStringLiteral("typed"));
-        test::lookupScript().answer = answer;
-        test::lookupScript().fails = how == u"fail";
+        test::ScriptedItemLook::script().answer = answer;
+        test::ScriptedItemLook::script().failWith = how == u"fail" ? 5 : 0;
         m_grid->setFocus();
         m_grid->setCurrentCell(row - 1, column);
         QCOMPARE(qobject_cast<QLineEdit *>(QApplication::focusWidget()) != nullptr,
@@ -439,13 +433,14 @@ private Q_SLOTS:
             m_dialog->findChild<QToolButton *>(QStringLiteral("Drop"))->click();
         else
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F7);
-        QCOMPARE(test::lookupScript().keys, keys);
+        QCOMPARE(test::ScriptedItemLook::script().keys, keys);
         // Confirming commits the open editor: it must hold the looked-up value by then.
         m_dialog->cmdOK_Click();
         QCOMPARE(valueOf(m_dialog->Keywords(), row - 1, "FValue"), QVariant(result));
         QCOMPARE(valueOf(m_dialog->Keywords(), 2 - row, "FValue"), QVariant("typed"));
-        QCOMPARE(m_messages->texts(),
-                 how == u"fail" ? QStringList{"错误编号:5,错误描述:查找失败"} : QStringList());
+        QCOMPARE(m_messages->texts(), how == u"fail"
+                                          ? QStringList{"错误编号:5,错误描述:选择窗口打不开"}
+                                          : QStringList());
     }
 
     // The button follows the current row when that row has a source field, with its right edge
