@@ -4,7 +4,7 @@
 #include "common/fakes.h"
 #include "common/testdatabase.h"
 #include "common/testsupport.h"
-#include "definitiontables.h"
+#include "common/reportfixture.h"
 #include "dialogs/condition/datepicker.h"
 #include "dialogs/condition/frmcondition.h"
 #include "dialogs/twips.h"
