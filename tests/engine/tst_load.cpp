@@ -350,10 +350,15 @@ private Q_SLOTS:
         QCOMPARE(f.messages.messages().size(), 1);
         const QString prefix = QStringLiteral("错误编号:%1,错误描述:").arg(number);
         QVERIFY2(f.messages.texts().first().startsWith(prefix), qPrintable(f.messages.texts()[0]));
-        if (!closed)
-            QCOMPARE(f.messages.texts().first(),
-                     prefix + f.connection().errors().Item(0).Description);
         QCOMPARE(f.messages.messages().first().title, QStringLiteral("沐岩提示"));
+        if (closed)
+            return;
+        QCOMPARE(f.messages.texts().first(), prefix + f.connection().errors().Item(0).Description);
+        // The header cannot be read either: shown the same way, and refused.
+        ReportState state;
+        state.RptKey = kKey;
+        QVERIFY(!LoadHeader(state));
+        QVERIFY(f.messages.texts().value(1).startsWith(prefix));
     }
 
     // The catalogue row named by the object's key, texts trimmed, then the constant entries.
