@@ -21,7 +21,7 @@ namespace
 {
 
 constexpr int kValue = 1, kFlag = 2; // keyword grid columns
-const QString kKey = u"R"_s;
+const QString kKey = u"R"_s, kApp = u"PelReportCenter"_s;
 
 // Rows of text fields: the first names the row, the others come back through fields<N>().
 void addRows(std::initializer_list<std::initializer_list<const char *>> rows)
@@ -46,11 +46,6 @@ QStringList list(const QString &text)
     return items.replaceInStrings(u"TEXT"_s, u"CDTXT|编码|NF|n>='?'|到|NT|n<='?'|ITEM|G"_s);
 }
 
-QString remembered(const QString &name, const QString &report = kKey)
-{
-    return settings::get(u"PelReportCenter"_s, report, name);
-}
-
 // "name=value, ..." entered as a person would: typed, picked, chosen; Space leaves a date open.
 void enter(QWidget *dialog, const QString &settings)
 {
@@ -66,20 +61,13 @@ void enter(QWidget *dialog, const QString &settings)
     }
 }
 
-// The named controls' values, joined by ", ".
 QString shown(const QWidget *dialog, const QString &names)
 {
     QStringList values;
-    for (const QString &name : list(names))
-        values << dialog->findChild<QWidget *>(name)
-                      ->property(name[0] == u'D' ? "date" : "text")
-                      .toString();
+    for (const QString &n : list(names))
+        values
+            << dialog->findChild<QWidget *>(n)->property(n[0] == u'D' ? "date" : "text").toString();
     return values.join(u", "_s);
-}
-
-void click(const QWidget *dialog, const QString &button)
-{
-    dialog->findChild<QAbstractButton *>(button)->click();
 }
 
 // The records of a list as "field|field" of the given names, joined by ", ".
@@ -106,9 +94,7 @@ class TestFilterDialogs : public QObject
     std::unique_ptr<test::TemporarySettingsFile> m_settings;
     std::unique_ptr<dialogs::FrmCondition> m_condition;
     std::unique_ptr<dialogs::frmSQLFilter> m_keywords;
-    QTableWidget *m_grid = nullptr;
 
-    // A condition dialog for report R, defined with the filter rows.
     bool loadCondition(const QString &rows, const QString &repSub = u"1"_s,
                        const QString &plugin = {})
     {
@@ -126,52 +112,43 @@ class TestFilterDialogs : public QObject
         return m_condition->InitData(kKey);
     }
 
-    // A keyword dialog, not modal, for report R and keywords "name:value type:source field, ...".
-    void open(const QString &keywords)
+    // A keyword dialog for report R and keywords "name:value type:source field, ...".
+    void open(const QString &keywords, bool show = true)
     {
         Vector keys = Vector::create();
         for (const QString &k : list(keywords)) {
-            const QString name = k.section(u':', 0, 0), caption = u"C"_s + name;
-            keys.Add(QVariant::fromValue(test::dictionary({{"FKeyWord", name},
-                                                           {"FCaption", caption},
-                                                           {"FValueType", k.section(u':', 1, 1)},
-                                                           {"FSourceField", k.section(u':', 2)}})));
+            const QStringList f = QString(k + u"::").split(u':');
+            keys.Add(QVariant::fromValue(test::dictionary({{"FKeyWord", f[0]},
+                                                           {"FCaption", QString(u"C"_s + f[0])},
+                                                           {"FValueType", f[1]},
+                                                           {"FSourceField", f[2]}})));
         }
         m_keywords = std::make_unique<dialogs::frmSQLFilter>();
         m_keywords->setKeywords(keys);
         m_keywords->setRptKey(kKey);
-        m_keywords->show();
-        m_grid = m_keywords->findChild<QTableWidget *>(u"vaKeywords"_s);
-        QVERIFY(QTest::qWaitForWindowActive(m_keywords.get()));
+        if (show)
+            m_keywords->show();
+        QVERIFY(!show || QTest::qWaitForWindowActive(m_keywords.get()));
     }
 
-    // The message boxes shown, as "text (title, icon)".
-    QString boxes() const
-    {
-        QStringList shown;
-        for (const test::RecordedMessage &box : m_messages->messages())
-            shown << u"%1 (%2, %3)"_s.arg(
-                box.text, box.title,
-                QString::fromLatin1(std::array{"none", "information", "critical"}[int(box.icon)]));
-        return shown.join(u"; "_s);
-    }
-    QTableWidgetItem *cell(int row, int column = kValue) { return m_grid->item(row - 1, column); }
+    QString saved(const QString &k, const QString &r = kKey) { return settings::get(kApp, r, k); }
+    void click(const QWidget *d, const QString &b) { d->findChild<QAbstractButton *>(b)->click(); }
+    QTableWidget *grid() const { return m_keywords->findChild<QTableWidget *>(u"vaKeywords"_s); }
+    QTableWidgetItem *cell(int row, int column = kValue) { return grid()->item(row - 1, column); }
     bool confirmed() const { return m_keywords->m_Result().value(u"OK"_s).toBool(); }
     QWidget *editValue(int row) // entering the cell opens its editor
     {
-        m_grid->setFocus();
-        m_grid->setCurrentCell(row - 1, kValue);
-        return m_grid->indexWidget(m_grid->model()->index(row - 1, kValue));
+        grid()->setFocus();
+        grid()->setCurrentCell(row - 1, kValue);
+        return grid()->indexWidget(grid()->model()->index(row - 1, kValue));
     }
 
 private Q_SLOTS:
     void init()
     {
         Script::install();
-        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
         m_messages = std::make_unique<test::MessageRecorder>();
         m_settings = std::make_unique<test::TemporarySettingsFile>();
-        gRepType() = -1;
     }
     void cleanup()
     {
@@ -188,22 +165,20 @@ private Q_SLOTS:
             {"date range", "DATE", "DtpBDate0=2024-03-05, DtpEDate0=2024-03-31",
              "BD|d>='2024-03-05 00:00:00'&ED|d<='2024-03-31 23:59:59'", "",
              "BD=2024-03-05, ED=2024-03-31", "0|日期2024-03-05, 1|至2024-03-31"},
-            {"open date, after a date row without sides", "DTP|空|||||, DATE",
-             "DtpBDate0=2024-03-05, DtpEDate0=", "BD|d>='2024-03-05 00:00:00'&ED|1=1", "",
-             "BD=2024-03-05, ED=", "0|日期2024-03-05, 1|至"},
-            {"to box first, value unescaped, group of the empty box", "TEXT", "txtItemf0=O'N&|",
-             "NT|1=1&NF|n>='O'N&|'", "NT|G;", "NT=, NF=O'N&|", "2|编码从O'N&|到--"},
-            {"only the to text", "TEXT", "txtItemt0=Z9", "NT|n<='Z9'&NF|1=1", "NF|G;",
-             "NT=Z9, NF=", "2|编码从--到Z9"},
+            {"to box first, the to text alone and unescaped, the empty box's group", "TEXT",
+             "txtItemt0=O'N&|",
+
+             "NT|n<='O'N&|'&NF|1=1", "NF|G;", "NT=O'N&|, NF=", "2|编码从--到O'N&|"},
             {"blanks are a value but no title, unknown types ignored", "TEXT, TXT|文|T|z='?'",
-             "txtItemf0=  ", "NT|1=1&NF|n>='  '", "NT|G;", "NT=, NF=  ", "2|编码全部"},
-            {"types in any case; dates first, then text rows in creation order",
-             "cdtxt|编码|NF|n>='?'|到|NT|n<='?', Dtp|日期|BD|d>='?'|至|ED|d<='?', "
+             "txtItemf0=  , txtItemt0= ", "NT|n<=' '&NF|n>='  '", "", "NT= , NF=  ", "2|编码全部"},
+            {"types in any case; an open date after a date row without sides; dates first, then "
+             "text rows as created",
+             "cdtxt|编码|NF|n>='?'|到|NT|n<='?', DTP|空, Dtp|日期|BD|d>='?'|至|ED|d<='?', "
              "CDTXT|客|CF|c='?'",
-             "txtItemf0=A, txtItemt0=B, txtItemf1=C, DtpBDate0=2024-01-02, DtpEDate0=2024-01-03",
-             "BD|d>='2024-01-02 00:00:00'&ED|d<='2024-01-03 23:59:59'&NT|n<='B'&NF|n>='A'&CF|c='C'",
-             "", "BD=2024-01-02, ED=2024-01-03, NT=B, NF=A, CF=C",
-             "0|日期2024-01-02, 1|至2024-01-03, 2|编码从A到B, 3|客从C到--"},
+             "txtItemf0=A, txtItemt0=B, txtItemf1=C, DtpBDate0=2024-01-02, DtpEDate0=",
+             "BD|d>='2024-01-02 00:00:00'&ED|1=1&NT|n<='B'&NF|n>='A'&CF|c='C'", "",
+             "BD=2024-01-02, ED=, NT=B, NF=A, CF=C",
+             "0|日期2024-01-02, 1|至, 2|编码从A到B, 3|客从C到--"},
             {"four choices at most, entries only",
              "CMB|排|S|名称,,编码, CMB|空|E|, cmb|二|B|x, CMB|三|C|x, CMB|四|D|x",
              "cmb0=编码, cmb3=x", "", "", "S=编码, E=, B=, C=x", ""},
@@ -221,17 +196,15 @@ private Q_SLOTS:
         QCOMPARE(seen, (list(entries) + QStringList{"FGroupStr=" + groups, "strFilter=" + filter,
                                                     "REP_KEY_Ex=", "RPT_SUB=", "Name=测试报表",
                                                     "FRepPluginSvr=Demo.Plugin", "FRepSub=7"}));
-        QVERIFY(m_condition->ReturnFilterTitle().isNull());
         click(m_condition.get(), u"cmdOK"_s);
-        QCOMPARE(m_condition->Tag(), u"OK"_s);
         const Vector title = m_condition->ReturnFilterTitle();
         QCOMPARE(records(title, u"Findex|FCaption"_s), titles);
         for (const QVariant &line : title.items())
             QCOMPARE(line.value<Dictionary>().keys(), QStringList({"Findex", "FCaption"}));
     }
 
-    // OK remembers per report: boxes by name, dates by side alone (the last "from" date wins, an
-    // open date keeps the one stored before), hidden sides not at all.
+    // OK remembers per report: boxes by name, dates by side (the last "from" date wins, an open
+    // date keeps the one before), hidden sides not at all; an unreadable date stops it quietly.
     void conditionRemembers()
     {
         const QString rows = u"DATE, TEXT, DATE, CDTXT|半|HF|h='?'"_s;
@@ -241,17 +214,19 @@ private Q_SLOTS:
         click(m_condition.get(), u"cmdOK"_s);
         QStringList stored;
         for (const QString &name : list(u"DtpBDate, DtpEDate, txtItemf0, txtItemf1, txtItemt1"_s))
-            stored << remembered(name) + remembered(name, u"X"_s);
+            stored << saved(name) + saved(name, u"X"_s);
         QCOMPARE(stored.join(u", "_s), u"2024-04-01, 2024-03-31, A01, H, "_s);
         QVERIFY(loadCondition(rows));
         QCOMPARE(
             shown(m_condition.get(), u"DtpBDate0, DtpBDate1, DtpEDate1, txtItemf0, txtItemt1"_s),
             u"2024-04-01, 2024-04-01, 2024-03-31, A01, "_s);
+        settings::save(kApp, kKey, u"DtpEDate"_s, u"2024-13-01"_s);
+        QVERIFY(!loadCondition(rows) && m_messages->texts().isEmpty());
     }
 
-    // Each value type's editor and value ("type:text"), with a remembered "value|flag" or none,
-    // dates in the locale's form; with a second keyword, trimmed: values and "caption: value"
-    // titles handed on in order and remembered per report.
+    // Each value type's editor and value ("type:text"), remembered "value|flag" or none, dates in
+    // the locale's form; then keyword " D ": values and "caption: value" titles in row order,
+    // keywords trimmed, remembered per report.
     void keywordValues_data()
     {
         const QByteArray now = "QString:" + QDate::currentDate().toString(u"yyyy/MM/dd"_s).toUtf8();
@@ -260,6 +235,8 @@ private Q_SLOTS:
             {"no type: a date, today", "zh_CN", "", "", "QDateEdit", now.constData(), "0"},
             {"date with dashes", "zh_CN", "0", "2024-12-31|1", "QDateEdit", "QString:2024/12/31",
              "1"},
+            {"invalid date ignored, flag kept", "zh_CN", "0", "2024/02/30|1", "QDateEdit",
+             now.constData(), "1"},
             {"date in de_DE", "de_DE", "0", "2024.12.31|0", "QDateEdit", "QString:2024.12.31", "0"},
             {"date in sv_SE", "sv_SE", "0", "2024/12/31|0", "QDateEdit", "QString:2024-12-31", "0"},
             {"decimal by its leading number", "zh_CN", "1", "3.25kg|1", "QDoubleSpinBox",
@@ -274,14 +251,13 @@ private Q_SLOTS:
     {
         const auto [locale, type, entry, editor, value, ticked] = fields<6>();
         QLocale::setDefault(QLocale(locale));
-        settings::save(u"PelReportCenter"_s, kKey, u"K"_s, entry);
+        settings::save(kApp, kKey, u"K"_s, entry);
         open(u"K:"_s + type + u",  D :2"_s);
         QCOMPARE(cell(1, kFlag)->checkState() == Qt::Checked, ticked == u"1");
         QVERIFY(editValue(1)->inherits(qPrintable(editor)));
         cell(2)->setText(u"v"_s);
         cell(2, kFlag)->setCheckState(Qt::Checked);
         click(m_keywords.get(), u"cmdOK"_s);
-        QVERIFY(confirmed() && m_keywords->isHidden());
         const Vector values = m_keywords->Keywords();
         const QVariant handed = values.Item(0).value<Dictionary>().value(u"FValue"_s);
         QCOMPARE(QString::fromLatin1(handed.typeName()) + u':' + toText(handed), value);
@@ -290,30 +266,28 @@ private Q_SLOTS:
         const QString text = value.section(u':', 1);
         QCOMPARE(records(m_keywords->Titles(), u"FIndex|FCaption"_s),
                  ticked == u"1" ? QString(u"0|CK: "_s + text + u", 1|C D : v") : u"0|C D : v"_s);
-        QCOMPARE(remembered(u"K"_s) + u'/' + remembered(u"D"_s) + remembered(u"D"_s, u"R2"_s),
+        QCOMPARE(saved(u"K"_s) + u'/' + saved(u"D"_s) + saved(u"D"_s, u"R2"_s),
                  text + u'|' + ticked + u"/v|1");
     }
 
-    // A condition dialog that cannot open, and OK in the keyword dialog with more than 11 titles
-    // or an empty sort rule, say why. OK stops at the rule's row: the rows before it are
-    // remembered, it and the rows after are not; more than 11 titles leave everything as it was.
+    // A condition dialog that cannot open says why, as does OK with more than 11 titles (which
+    // changes nothing) or an empty sort rule (which stops at its row: the rows before it are kept).
     void refusals_data()
     {
-        const char *limit = "作为标题的关键字不能超过11个 (沐岩提示, information)";
-        const char *sort = "请输入排序规则。 (, none)";
-        // Titles ticked, keyword of row 2 and its value, what is then remembered for rows 1, 2
-        // and 14, the message; or for the condition dialog FRepSub, plug-in server, filter rows.
+        const char *limit = "作为标题的关键字不能超过11个";
+        const char *sort = "请输入排序规则。";
+        // Titles, row 2's keyword and value, rows 1, 2, 14 remembered, message; or condition,
+        // FRepSub, plug-in server, filter rows, message.
         addRows({
             {"11 titles", "11", "N", "", "new|1/|0/new|0", ""},
             {"12 titles", "12", "N", "", "//old|0", limit},
             {"#FSortRule# empty", "1", "#FSortRule#", "", "new|1//old|0", sort},
             {"*fsortrule* empty", "1", " *fsortrule* ", "", "new|1//old|0", sort},
             {"sort rule given", "1", " #FSortRule# ", "FDate", "new|1/FDate|0/new|0", ""},
-            {"condition, plug-in report", "condition", "0", "X.Y", "DATE", ""},
             {"condition, no plug-in, not a template", "condition", "3", "", "DATE",
-             "报表由插件实现,插件名不可为空，请修改报表信息! (沐岩提示, information)"},
+             "报表由插件实现,插件名不可为空，请修改报表信息!"},
             {"condition, no filter rows", "condition", "1", "", "",
-             "过滤条件为空，请为报表添加过滤条件! (沐岩提示, information)"},
+             "过滤条件为空，请为报表添加过滤条件!"},
         });
     }
     void refusals()
@@ -322,50 +296,34 @@ private Q_SLOTS:
         if (ticked == u"condition") {
             QCOMPARE(loadCondition(stored, rule, value), message.isEmpty());
         } else {
-            settings::save(u"PelReportCenter"_s, kKey, u"K13"_s, u"old|0"_s);
-            open(
-                u"K1:2, @:2, K2:2, K3:2, K4:2, K5:2, K6:2, K7:2, K8:2, K9:2, K10:2, K11:2, K12:2, K13:2"_s
-                    .replace(u'@', rule));
+            settings::save(kApp, kKey, u"K13"_s, u"old|0"_s);
+            open(u"K1:2, @:2, K2:2, K3:2, K4:2, K5:2, K6:2, K7:2, K8:2, K9:2, K10:2, K11:2, K12:2, "
+                 "K13:2"_s.replace(u'@', rule));
             for (int row = 1; row <= 14; ++row)
                 cell(row)->setText(row == 2 ? value : u"new"_s);
             for (int row = 1; row < ticked.toInt() + 2; ++row)
                 cell(row, kFlag)->setCheckState(row == 2 ? Qt::Unchecked : Qt::Checked);
             m_keywords->cmdOK_Click();
             QCOMPARE(confirmed(), !m_keywords->isVisible());
-            QCOMPARE(remembered(u"K1"_s) + u'/' + remembered(rule.trimmed()) + u'/' +
-                         remembered(u"K13"_s),
+            QCOMPARE(saved(u"K1"_s) + u'/' + saved(rule.trimmed()) + u'/' + saved(u"K13"_s),
                      stored);
         }
-        QCOMPARE(boxes(), message);
+        QCOMPARE(m_messages->texts().join(u""_s), message);
+        for (const test::RecordedMessage &box : m_messages->messages()) // title and icon
+            QCOMPARE(box.title + QString::number(int(box.icon)),
+                     message == u"请输入排序规则。" ? u"0"_s : u"沐岩提示1"_s);
     }
 
-    // Enter moves on as Tab does and never ends the dialog; an apostrophe never reaches a value.
-    void keywordKeys()
-    {
-        open(u"K1:2, K2:2"_s);
-        editValue(1);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(m_grid->currentColumn(), kFlag);
-        QTest::keyClicks(editValue(2), u"it's"_s);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
-        QCOMPARE(cell(2)->text(), u"its"_s);
-        QVERIFY(m_keywords->isVisible() && !confirmed());
-    }
-
-    // F7 in a text or its drop-down button, shown beside text with a lookup key, looks up with
-    // that key and puts the answer in; nothing chosen keeps a condition but empties a keyword.
+    // F7 or the drop-down button beside text with a lookup key looks up with that key and puts
+    // the answer in; nothing chosen keeps a condition but empties a keyword.
     void lookup_data()
     {
-        // A condition box or a keyword's row and column, key or "button", answer ("!": the lookup
-        // fails), keys looked up, the texts afterwards.
+        // Condition box or keyword's "row,column", key or button, answer ("!" fails), keys, text.
         addRows({
             {"condition, F7 in the from box of row 3", "txtItemf2", "F7", "C09", "CUST", "C09"},
-            {"condition, F7 in the to box", "txtItemt0", "F7", "A1", "ITEM", "A1"},
-            {"condition, other keys", "txtItemt0", "F8", "X", "", "typed"},
             {"condition, button", "txtItemt1", "button", "A05", "EMP", "A05"},
-            {"condition, nothing chosen", "txtItemf0", "button", "", "ITEM", "typed"},
+            {"condition, F7 in the to box, nothing chosen", "txtItemt0", "F7", "", "ITEM", "typed"},
             {"keywords, F7 on the value", "1,1", "F7", "A05", "ITEM", "A05, typed"},
-            {"keywords, F7 on the caption", "1,0", "F7", "A05", "", "typed, typed"},
             {"keywords, F7 without source field", "2,1", "F7", "A05", "", "typed, typed"},
             {"keywords, button, nothing chosen", "1,1", "button", "", "ITEM", ", typed"},
             {"keywords, lookup failure", "1,1", "F7", "!", "ITEM", ", typed"},
@@ -379,8 +337,8 @@ private Q_SLOTS:
             open(u"A:2: ITEM , B:2"_s);
             cell(1)->setText(u"typed"_s);
             cell(2)->setText(u"typed"_s);
-            m_grid->setFocus();
-            m_grid->setCurrentCell(where[0].digitValue() - 1, where[2].digitValue());
+            grid()->setFocus();
+            grid()->setCurrentCell(where[0].digitValue() - 1, where[2].digitValue());
             QCOMPARE(m_keywords->findChild<QWidget *>(u"picShow"_s)->isVisible(), where[0] == u'1');
         } else {
             QVERIFY(loadCondition(
@@ -396,14 +354,13 @@ private Q_SLOTS:
         if (how == u"button")
             click(dialog, keywords ? u"Drop"_s : QString(where).replace(u"txt"_s, u"cmd"_s));
         else
-            QTest::keyClick(dialog->focusWidget(), QKeySequence(how)[0].key());
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_F7);
         QCOMPARE(Script::script().keys.join(u", "_s), keys);
         if (keywords)
             m_keywords->cmdOK_Click(); // commits the open editor
         QCOMPARE(keywords ? records(m_keywords->Keywords()) : shown(dialog, where), result);
-        QCOMPARE(boxes(), answer == u"!"
-                              ? u"错误编号:5,错误描述:选择窗口打不开 (沐岩提示, information)"_s
-                              : QString());
+        QCOMPARE(m_messages->texts().join(u""_s),
+                 answer == u"!" ? u"错误编号:5,错误描述:选择窗口打不开"_s : QString());
     }
 
     // The modal show as the engine uses it, ended each way a person has; only OK hands on.
@@ -422,26 +379,28 @@ private Q_SLOTS:
         const auto [which, how, tag] = fields<3>();
         const bool keywords = which == u"keywords", ok = tag == u"OK";
         if (keywords)
-            open(u"K1:2"_s);
+            open(u"K1:2"_s, false);
         else
             QVERIFY(loadCondition(u"TEXT"_s));
         QDialog *dialog = keywords ? static_cast<QDialog *>(m_keywords.get()) : m_condition.get();
-        dialog->hide();
         QCOMPARE(dialog->windowTitle(), u"过滤"_s);
         test::ScopedModalDriver driver([&](QDialog *shown) {
             QVERIFY(QTest::qWaitForWindowActive(shown));
-            keywords ? cell(1)->setText(u"v"_s) : enter(shown, u"txtItemf0=v"_s);
+            if (!keywords) {
+                enter(shown, u"txtItemf0=v"_s);
+            } else { // Enter moves on as Tab does; an apostrophe never reaches a value
+                QTest::keyClicks(editValue(1), u"v'\r"_s);
+                QCOMPARE(grid()->currentColumn(), kFlag);
+            }
             if (how == u"close")
                 shown->close();
             else if (how.startsWith(u"cmd"))
                 click(shown, how);
             else
                 QTest::keySequence(shown, QKeySequence(how));
-            // A mnemonic clicks a moment later, as a person sees the button go down.
-            QTRY_VERIFY_WITH_TIMEOUT(!shown->isVisible(), 2000);
+            QTRY_VERIFY_WITH_TIMEOUT(!shown->isVisible(), 2000); // a mnemonic clicks a bit later
         });
         QTimer::singleShot(5000, dialog, [dialog] { dialog->hide(); }); // a way out that failed
-
         ui::execModal(dialog);
         if (keywords)
             QCOMPARE(QList<bool>({confirmed(), m_keywords->Keywords().isNull(),
@@ -451,7 +410,7 @@ private Q_SLOTS:
             QCOMPARE(m_condition->Tag() +
                          QString::number(m_condition->ReturnFilterTitle().isNull()),
                      tag + QString::number(!ok));
-        QCOMPARE(remembered(keywords ? u"K1"_s : u"txtItemf0"_s),
+        QCOMPARE(saved(keywords ? u"K1"_s : u"txtItemf0"_s),
                  ok ? (keywords ? u"v|0"_s : u"v"_s) : QString());
     }
 };
