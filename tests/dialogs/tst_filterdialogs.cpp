@@ -166,9 +166,8 @@ private Q_SLOTS:
              "BD|d>='2024-03-05 00:00:00'&ED|d<='2024-03-31 23:59:59'", "",
              "BD=2024-03-05, ED=2024-03-31", "0|日期2024-03-05, 1|至2024-03-31"},
             {"to box first, the to text alone and unescaped, the empty box's group", "TEXT",
-             "txtItemt0=O'N&|",
-
-             "NT|n<='O'N&|'&NF|1=1", "NF|G;", "NT=O'N&|, NF=", "2|编码从--到O'N&|"},
+             "txtItemt0=O'N&|", "NT|n<='O'N&|'&NF|1=1", "NF|G;",
+             "NT=O'N&|, NF=", "2|编码从--到O'N&|"},
             {"blanks are a value but no title, unknown types ignored", "TEXT, TXT|文|T|z='?'",
              "txtItemf0=  , txtItemt0= ", "NT|n<=' '&NF|n>='  '", "", "NT= , NF=  ", "2|编码全部"},
             {"types in any case; an open date after a date row without sides; dates first, then "
