@@ -26,6 +26,9 @@ void addDatabaseRows();
 // A data row "<kind>: <case>" with the kind in the column "database".
 QTestData &databaseRow(const QString &kind, const char *name);
 
+// Drops the PostgreSQL databases kept for reuse; the test main() calls it at the end.
+void dropIdleDatabases();
+
 // Field 0 of the first row of a query.
 QVariant firstValue(Connection &connection, const QString &sql);
 

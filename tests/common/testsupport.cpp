@@ -1,5 +1,6 @@
 #include "common/testsupport.h"
 
+#include "common/testdatabase.h"
 #include "platform/settings.h"
 
 #include <QDir>
@@ -128,6 +129,13 @@ Environment::Environment()
     QStandardPaths::setTestModeEnabled(true);
     m_settings.emplace();
     installUnexpectedMessageGuard();
+}
+
+Environment::~Environment()
+{
+    const auto error = errorOf(dropIdleDatabases);
+    if (error)
+        qWarning("cannot drop the test databases: %s", qPrintable(describe(*error)));
 }
 
 } // namespace varo::test

@@ -106,6 +106,7 @@ class Environment
 {
 public:
     Environment();
+    ~Environment();
 
 private:
     std::optional<TemporarySettingsFile> m_settings;
