@@ -265,7 +265,7 @@ private Q_SLOTS:
             R"j({"text":"报表不存在!","icon":"information","title":"沐岩提示"}]})j"
             "\n",
             "");
-        // The step ran (and was cancelled); its line is there.
+        // The step ran; its line is there.
         row("no such item", {"cmbRegion=火星", "SALES_SUMMARY"}, 2,
             R"j(…{"step":"SALES_SUMMARY","returned":false,)j",
             "varo-report: cannot answer cmbRegion with \"火星\": no item \"火星\"\n");
@@ -276,8 +276,7 @@ private Q_SLOTS:
             R"j(…{"step":"SALES_SUMMARY","returned":true,)j",
             "varo-report: no control named cmbregion in the dialog\n");
 
-        // An empty answer leaves the "to" date open: its title line has no date. A value may hold
-        // "=".
+        // An empty answer leaves the "to" date open (no date in its title); a value may hold "=".
         row("condition titles",
             {"DtpBDate0=2024-05-20", "DtpEDate0=", "txtItemf0=A=1", "txtItemt1=C040",
              "SALES_DETAIL"},
