@@ -11,7 +11,6 @@
 #include "shared/modglobal.h"
 
 #include <QTest>
-#include <stdexcept>
 
 using namespace varo;
 using test::column;
@@ -134,14 +133,12 @@ private Q_SLOTS:
             row("item without separator gives the empty value", "where 1=1{A}", "A", "WHERE 1=1");
             row("empty filter: template unchanged in its own case", "where {d1}", "", "where {d1}");
             row("no strFilter entry: template unchanged", "where {d1}", noEntry, "where {d1}");
-            row("only empty items: template unchanged", "where {d1}", "&&", "where {d1}");
             row("blank-only item names {}", "select '{}' from t", "   ", "SELECT '' FROM T");
             row("text after a second | ignored", "where {a}", "a|1|2", "WHERE 1");
             row("blanks next to | stay, blanks at the ends go", "where x={a } and y={a}",
                 "  a | 1  ", "WHERE X= 1 AND Y={A}");
             row("every occurrence, any letter case", "{a}+{A}", "&a|1&", "1+1");
             row("later item sees the earlier value", "{a} {zz}", "a|{b}&b|2", "2 {ZZ}");
-            row("Chinese names and values", "where f='{名称}'", "名称|甲方", "WHERE F='甲方'");
             row("no template row", nullptr, "a|1", "");
             row("Null template", "~", "a|1", "");
             row("Null filter string", "where {a}", QVariant::fromValue(nullptr), "");
@@ -169,7 +166,7 @@ private Q_SLOTS:
     void expandKeywordSql_data()
     {
         QTest::addColumn<QString>("database");
-        QTest::addColumn<QString>("stored"); // null: no template row; "~": Null
+        QTest::addColumn<QString>("stored"); // "~": Null
         QTest::addColumn<QString>("keywordList");
         QTest::addColumn<MissingKeywords>("missing");
         QTest::addColumn<QString>("expected");
@@ -178,19 +175,11 @@ private Q_SLOTS:
             databaseRow(kind, "written into the stored template")
                 << optional << "#K#=v;#G#=  " << MissingKeywords::Fail
                 << "select * from t where 1=1 and f='v'  1=1 ";
-            databaseRow(kind, "keyword list given: RemoveBraces changes nothing")
-                << optional << "#K#=v;#G#=" << MissingKeywords::RemoveBraces
-                << "select * from t where 1=1 and f='v'  1=1 ";
-            databaseRow(kind, "keyword without value outside braces")
-                << "where g=#G#"
-                << "#G#=" << MissingKeywords::Fail << "";
             databaseRow(kind, "no keyword list: fails")
                 << optional << QString() << MissingKeywords::Fail << "";
             databaseRow(kind, "no keyword list: braces removed")
                 << optional << QString() << MissingKeywords::RemoveBraces
                 << "select * from t where 1=1 and f='#K#' and g=#G#";
-            databaseRow(kind, "no template row")
-                << QString() << QString() << MissingKeywords::RemoveBraces << "";
             databaseRow(kind, "Null template") << "~"
                                                << "#K#=v" << MissingKeywords::Fail << "";
         }
@@ -201,38 +190,10 @@ private Q_SLOTS:
         QFETCH(QString, keywordList);
         QFETCH(MissingKeywords, missing);
         QFETCH(QString, expected);
-        QStringList rows;
-        if (!stored.isNull())
-            rows << test::insertTemplate(kKey, stored == u"~" ? QString() : stored);
-        VARO_REPORT_FIXTURE(f, rows);
+        VARO_REPORT_FIXTURE(f, {test::insertTemplate(kKey, stored == u"~" ? QString() : stored)});
         gLocConn() = f.connection();
         const Vector list = keywordList.isNull() ? Vector() : keywords(keywordList);
         QCOMPARE(ExpandKeywordSql(list, kKey, missing), expected);
-        QCOMPARE(f.messages.texts(), QStringList());
-    }
-
-    // Whether a plug-in can be created is asked quietly, whatever its factory does.
-    void pluginExists_data()
-    {
-        QTest::addColumn<QString>("progId");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("registered class") << "Test.Report" << true;
-        QTest::newRow("other letter case") << "TEST.REPORT" << true;
-        QTest::newRow("unknown ProgID") << "Test.Nowhere" << false;
-        QTest::newRow("empty ProgID") << "" << false;
-        QTest::newRow("factory raises") << "Test.Raises" << false;
-        QTest::newRow("factory throws another exception") << "Test.Throws" << false;
-        QTest::newRow("factory makes nothing") << "Test.Nothing" << false;
-    }
-    void pluginExists()
-    {
-        QFETCH(QString, progId);
-        QFETCH(bool, expected);
-        test::ReportFixture f;
-        registerClass("Test.Raises", []() -> QObject * { throw Error(5, "refused"); });
-        registerClass("Test.Throws", []() -> QObject * { throw std::runtime_error("refused"); });
-        registerClass("Test.Nothing", [] { return nullptr; });
-        QCOMPARE(PluginExists(progId), expected);
         QCOMPARE(f.messages.texts(), QStringList());
     }
 
@@ -316,14 +277,6 @@ private Q_SLOTS:
                               "FQty=" + quantities.first().trimmed() + " (QString)"}));
         if (!totals.isEmpty())
             QCOMPARE(entries(records.Item(records.Count() - 1).value<Dictionary>()), totals);
-
-        // Records of one result share their names, yet each is a Dictionary of its own.
-        Dictionary first = records.Item(0).value<Dictionary>();
-        first.set(QStringLiteral("fname"), QStringLiteral("改"));
-        first.set(QStringLiteral("FExtra"), 1);
-        QCOMPARE(first.keyAt(0), QStringLiteral("FName"));
-        QCOMPARE(records.Item(1).value<Dictionary>().Count(), 3);
-        QCOMPARE(records.Item(1).value<Dictionary>().value("FName"), QVariant("行2"));
     }
 
     // Errors while shaping are shown in the engine's box and give no rows.
@@ -359,122 +312,6 @@ private Q_SLOTS:
         state.RptKey = kKey;
         QVERIFY(!LoadHeader(state));
         QVERIFY(f.messages.texts().value(1).startsWith(prefix));
-    }
-
-    // The catalogue row named by the object's key, texts trimmed, then the constant entries.
-    void loadProperties_data()
-    {
-        QTest::addColumn<QString>("database");
-        QTest::addColumn<QString>("rptKey");
-        QTest::addColumn<QString>("expected"); // FRepName and FRepType; empty: an error shown
-        for (const QString &kind : test::databaseKinds()) {
-            databaseRow(kind, "texts trimmed, first in FIndex order") << kKey << "销售日报|2";
-            databaseRow(kind, "the object's key names the row") << "R2"
-                                                                << "其他|7";
-            databaseRow(kind, "no catalogue row") << "R9"
-                                                  << "";
-        }
-    }
-    void loadProperties()
-    {
-        QFETCH(QString, rptKey);
-        QFETCH(QString, expected);
-        test::ReportRow r1, later, r2;
-        r1.key = later.key = kKey;
-        r2.key = "R2";
-        r1.name = "  销售日报 ";
-        later.name = "乙表";
-        later.index = 2;
-        r2.name = "其他";
-        r2.repType = "7";
-        VARO_REPORT_FIXTURE(
-            f, {test::insertReport(later), test::insertReport(r1), test::insertReport(r2)});
-        gLocConn() = f.connection();
-        ReportState state;
-        state.RptKey = rptKey;
-        QCOMPARE(LoadProperties(state, kKey), !expected.isEmpty());
-        if (expected.isEmpty()) {
-            QVERIFY(f.messages.texts().value(0).startsWith(
-                QStringLiteral("错误编号:%1,").arg(ErrorNumber::ObjectNotSet)));
-            return;
-        }
-        const QString name = expected.section(u'|', 0, 0), type = expected.section(u'|', 1);
-        QCOMPARE(
-            entries(state.Property),
-            (QStringList{"FRepKey=" + rptKey + " (QString)", "FRepName=" + name + " (QString)",
-                         "FRepDesc=说明 (QString)", "FRepCategory=销售 (QString)",
-                         "FRepFormWid=800 (QString)", "FRepFormHei=600 (QString)",
-                         "FRepType=" + type + " (QString)", "Name=" + name + " (QString)",
-                         "RptProperty=4 (short)", "DetailRptID=1075 (short)",
-                         "bLongNumber=true (bool)", "MegerCol=0 (short)", "MegerType=0 (short)"}));
-    }
-
-    // The visible columns in FIndex order, of the plug-in's layout when FMulti is 1, followed
-    // by the plug-in's own columns; none at all is refused and keeps the header before.
-    void loadHeader_data()
-    {
-        QTest::addColumn<QString>("database");
-        QTest::addColumn<int>("multi");
-        QTest::addColumn<QVariant>("serial");
-        QTest::addColumn<int>("pluginItems");
-        QTest::addColumn<QStringList>("expected"); // FColName; plug-in items "P1", ...
-        const QStringList all{"FName", "FAmount", "FQty", "FCode", "FNullSerial"};
-        for (const QString &kind : test::databaseKinds()) {
-            databaseRow(kind, "every layout") << 0 << QVariant() << 0 << all;
-            databaseRow(kind, "FMulti 2 is not 1") << 2 << QVariant("1") << 0 << all;
-            databaseRow(kind, "the serial's layout")
-                << 1 << QVariant("1") << 2 << QStringList{"FName", "FAmount", "P1", "P2"};
-            databaseRow(kind, "a Null serial looks for an empty FRepSerial")
-                << 1 << nullValue() << 0 << QStringList{"FCode"};
-            databaseRow(kind, "only plug-in columns")
-                << 1 << QVariant("9") << 1 << QStringList{"P1"};
-            databaseRow(kind, "nothing visible") << 1 << QVariant("9") << 0 << QStringList{};
-        }
-    }
-    void loadHeader()
-    {
-        QFETCH(int, multi);
-        QFETCH(QVariant, serial);
-        QFETCH(int, pluginItems);
-        QFETCH(QStringList, expected);
-        // Inserted out of order: the query orders them. FRepSerial Null is no layout's.
-        VARO_REPORT_FIXTURE(
-            f, {test::insertHeader({kKey, 3, "FAmount", "金额", {}, "money", 1, "1", "1"}),
-                test::insertHeader({kKey, 6, "FNullSerial", "", {}, "C", 1, {}}),
-                test::insertHeader({kKey, 4, "FQty", "", {}, "C", 1, "2"}),
-                test::insertHeader({kKey, 1, "FName", "", {}, "C", 1, "1"}),
-                test::insertHeader({kKey, 2, "FHidden", "", {}, "C", 0, "1"}),
-                test::insertHeader({kKey, 5, "FCode", "", {}, "C", 1, ""}),
-                test::insertHeader({"R2", 0, "FOther", "", {}, "C", 1, "1"})});
-        gLocConn() = f.connection();
-        ReportState state;
-        state.RptKey = kKey;
-        state.m_Multi = qint16(multi);
-        state.m_RepSerial = serial;
-        for (int i = 1; i <= pluginItems; ++i) {
-            if (state.m_PluginHeader.isNull())
-                state.m_PluginHeader = Vector::create();
-            state.m_PluginHeader.Add(QVariant::fromValue(
-                test::dictionary({{"FColName", QStringLiteral("P%1").arg(i)}})));
-        }
-        const Vector previous = Vector::create();
-        state.Header = previous;
-        QCOMPARE(LoadHeader(state), !expected.isEmpty());
-        QCOMPARE(f.messages.texts(),
-                 expected.isEmpty() ? QStringList{"报表表头信息为空！"} : QStringList());
-        QCOMPARE(state.Header == previous, expected.isEmpty());
-        if (expected.isEmpty())
-            return;
-        QCOMPARE(column(state.Header, "FColName"), expected);
-        if (pluginItems)
-            QVERIFY(state.Header.Item(int(expected.size()) - pluginItems) ==
-                    state.m_PluginHeader.Item(0));
-        // A header item; its Null second caption reads as empty text.
-        if (expected.value(1) == u"FAmount")
-            QCOMPARE(entries(state.Header.Item(1).value<Dictionary>()),
-                     (QStringList{"FColCaption=金额 (QString)", "FHeadSecond= (QString)",
-                                  "FColType=money (QString)", "FColName=FAmount (QString)",
-                                  "FVisible=1 (short)"}));
     }
 };
 
