@@ -1,21 +1,16 @@
-// Database access on every server the engine meets (SQLite and PostgreSQL): the three ways to
-// read rows, with statements run while rows are read, Null apart from the empty text, field
-// names as written, closed recordsets, provider errors kept on the connection, and the
-// charindex and len functions that the report SQL relies on.
+// Database access on every server the engine meets (SQLite and PostgreSQL): rows read three
+// ways, provider errors kept on the connection, and the SQL that report statements rely on.
 
 #include "common/testdatabase.h"
 #include "platform/variant.h"
 
 using namespace varo;
 
-namespace
-{
 const QStringList items{"create table T_Item (FCode varchar(9), FName varchar(9), FQty integer, "
                         "FNote varchar(20))",
                         "insert into T_Item values ('A01', 'bolt', 10, null)",
                         "insert into T_Item values ('A02', '', 20, 'x')",
                         "insert into T_Item values ('B01', 'nut ', 30, '  padded  ')"};
-} // namespace
 
 class TestAdo : public QObject
 {
@@ -35,7 +30,7 @@ private Q_SLOTS:
 
     // Connection::Execute's forward-only rows, and Open with the default (snapshot) or the
     // dynamic cursor.
-    void readModes_data()
+    void rows_data()
     {
         QTest::addColumn<QString>("database");
         QTest::addColumn<QString>("mode");
@@ -46,7 +41,7 @@ private Q_SLOTS:
             test::databaseRow(kind, "Open: dynamic") << "dynamic" << -1;
         }
     }
-    void readModes()
+    void rows()
     {
         QFETCH(QString, database);
         QFETCH(QString, mode);
@@ -63,7 +58,6 @@ private Q_SLOTS:
         };
         Recordset rs;
         VARO_VERIFY_SQL(c, rs = open("select FCode, FName, FQty, FNote from T_Item order by 1"));
-        QVERIFY(!rs.atBOF());
         QCOMPARE(rs.RecordCount(), qsizetype(recordCount));
         QCOMPARE(rs.fieldNames(), QStringList({"FCode", "FName", "FQty", "FNote"}));
         QCOMPARE(rs.Fields("FQTY").Name(), QStringLiteral("FQty"));
@@ -100,15 +94,14 @@ private Q_SLOTS:
             const bool again = mode == "dynamic" && database == "sqlite";
             QCOMPARE(read(), again ? QStringList{"A00|new|n|1"} + all : all);
         }
-        Recordset none; // at both ends at once, and the fields known all the same
-        VARO_VERIFY_SQL(c, none = open("select FCode, FName from T_Item where 1 = 0"));
-        QVERIFY(none.atEOF() && none.atBOF());
-        QCOMPARE(none.RecordCount(), qsizetype(recordCount < 0 ? -1 : 0));
-        QCOMPARE(none.Fields(1).Name(), QStringLiteral("FName"));
+        VARO_VERIFY_SQL(c, rs = open("select FCode, FName from T_Item where 1 = 0"));
+        QVERIFY(rs.atEOF() && rs.atBOF()); // and the fields known all the same
+        QCOMPARE(rs.RecordCount(), qsizetype(recordCount < 0 ? -1 : 0));
+        QCOMPARE(rs.Fields(1).Name(), QStringLiteral("FName"));
     }
 
-    void errors_data() { test::addDatabaseRows(); }
-    void errors()
+    void statements_data() { test::addDatabaseRows(); }
+    void statements()
     {
         QFETCH(QString, database);
         VARO_TEST_DATABASE(db, database);
@@ -123,15 +116,13 @@ private Q_SLOTS:
                               ErrorNumber::ProviderError);
             QVERIFY(!rs.isOpen() && other.errors().Count() == 1 && c.errors().Count() == 0);
             const auto error = test::errorOf([&] { c.Execute(sql); });
-            QVERIFY(error && !error->description().isEmpty());
-            QCOMPARE(error->number(), ErrorNumber::ProviderError);
-            QCOMPARE(c.errors().Count(), 1);
+            QVERIFY(error && error->number() == ErrorNumber::ProviderError);
+            QVERIFY(c.errors().Count() == 1 && !error->description().isEmpty());
             QCOMPARE(c.errors().Item(0).Description, error->description());
             c.errors().Clear();
-            // The connection goes on working after the failure (no transaction left aborted).
+            // The connection goes on working (no transaction left aborted).
             QCOMPARE(test::firstValue(c, "select count(*) from T_Item").toInt(), 3);
         }
-
         // The third row fails when it is computed, from its own column so that no server can
         // fail it early (a fresh table is read in insertion order): Execute's rows raise it
         // when it is read, never end quietly. Other servers than SQLite may fail them whole.
@@ -153,69 +144,46 @@ private Q_SLOTS:
         VARO_VERIFY_ERROR(rs.atEOF(), closed); // never opened
         rs.Open("select FCode from T_Item", c);
         rs.Close();
-        VARO_VERIFY_ERROR(rs.MoveFirst(), closed);
         VARO_VERIFY_ERROR(rs.Fields("FCode"), closed);
         rs.Open("update T_Item set FQty = 0 where 1 = 0", c); // no rows: stays closed
-        QVERIFY(!rs.isOpen());
+        VARO_VERIFY_ERROR(rs.MoveFirst(), closed);
         VARO_VERIFY_ERROR(c.Execute("delete from T_Item where 1 = 0").atEOF(), closed);
-        Recordset nothing; // nothing at all is another error
+        VARO_VERIFY_ERROR(Recordset().Open("select 1", c), notSet); // nothing is another error
+        VARO_VERIFY_ERROR(Connection().errors(), notSet);
         Connection none;
-        VARO_VERIFY_ERROR(nothing.atEOF(), notSet);
-        VARO_VERIFY_ERROR(nothing.Open("select 1", c), notSet);
-        VARO_VERIFY_ERROR(nothing.Close(), notSet);
-        VARO_VERIFY_ERROR(none.Execute("select 1"), notSet);
-        VARO_VERIFY_ERROR(none.errors(), notSet);
         VARO_VERIFY_ERROR(rs.Open("select 1", none), notSet);
-    }
 
-    // "expression = result" on row B01 (FName 'nut ', FNote '  padded  '). charindex: from 1,
-    // 0 for "not found", letters in any case; len ignores trailing blanks only. Field names as
-    // the statement writes them, though PostgreSQL folds unquoted names to lower case.
-    void sqlText_data() { test::addDatabaseRows(); }
-    void sqlText()
-    {
-        const QStringList cases = {"charindex('bc', 'abcbc') = 2",
-                                   "charindex('B', 'abc') = 2",
-                                   "charindex('x', 'abc') = 0",
-                                   "charindex('', 'abc') = 0",
-                                   "charindex('a', 'abca', 4) = 4",
-                                   "charindex('a', 'abca', 5) = 0",
-                                   "charindex('a', 'abca', -3) = 1",
-                                   "charindex('中', '文中文中', 3) = 4",
-                                   "charindex(null, 'abc') = null",
-                                   "charindex('a', 'abc', null) = null",
-                                   "charindex('T ', FName) = 3",
-                                   "len('abc   ') = 3",
-                                   "len('  abc') = 5",
-                                   "len('   ') = 0",
-                                   "len('中文') = 2",
-                                   "len(null) = null",
-                                   "len(FNote) = 8"};
+        // "expression = result" on row B01 (FName 'nut ', FNote '  padded  '). charindex: from
+        // 1, 0 for "not found", letters in any case; len ignores trailing blanks only.
+        const QStringList cases =
+            QString("charindex('bc', 'abcbc') = 2; charindex('B', 'abc') = 2; "
+                    "charindex('x', 'abc') = 0; charindex('', 'abc') = 0; "
+                    "charindex('a', 'abca', 4) = 4; charindex('a', 'abca', 5) = 0; "
+                    "charindex('a', 'abca', -3) = 1; charindex('中', '文中文中', 3) = 4; "
+                    "charindex(null, 'abc') = null; charindex('a', 'abc', null) = null; "
+                    "charindex('T ', FName) = 3; len('abc   ') = 3; len('  abc') = 5; "
+                    "len('   ') = 0; len('中文') = 2; len(null) = null; len(FNote) = 8")
+                .split("; ");
+        // "names: statement": field names as the statement writes them, though PostgreSQL
+        // folds unquoted names to lower case.
         const QStringList names = {
             "FCode,FQty: select FCode, FQty from T_Item where fcode = 'A01' and FQTY > 0",
             "FCode: select fcode as FCode from T_Item",
             "FCaption,FCode: select FName as FCaption, FCode from T_Item order by FCAPTION, fcode",
             "Item Name: select FName as \"Item Name\" from T_Item"};
-        QFETCH(QString, database);
-        VARO_TEST_DATABASE(db, database);
-        db.execute(items);
-        Connection &c = db.connection();
         QStringList results;
         for (const QString &item : cases) {
-            const QString expression = item.left(item.lastIndexOf(" = "));
+            const QString expression = item.section(" = ", 0, 0);
             QVariant v;
             VARO_VERIFY_SQL(c, v = test::firstValue(c, "select " + expression +
                                                            " from T_Item where FCode = 'B01'"));
             results << expression + " = " + (isNull(v) ? "null" : QString::number(v.toInt()));
         }
-        QCOMPARE(results, cases);
-        results.clear();
         for (const QString &item : names) {
-            Recordset rs;
             VARO_VERIFY_SQL(c, rs = c.Execute(item.section(": ", 1)));
             results << rs.fieldNames().join(',') + ": " + item.section(": ", 1);
         }
-        QCOMPARE(results, names);
+        QCOMPARE(results, cases + names);
     }
 };
 

@@ -1,0 +1,47 @@
+// The plug-in libraries of the automation test, one per kind from this source (see
+// CMakeLists.txt): "echo" creates components; the others the registry must pass by.
+
+#include "platform/automation.h"
+#include "platform/error.h"
+
+#ifndef VARO_TEST_PLUGIN_IID
+#define VARO_TEST_PLUGIN_IID VaroComponentFactory_iid
+#endif
+
+#ifdef VARO_TEST_ECHO
+class EchoComponent : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Name MEMBER name)
+
+public:
+    explicit EchoComponent(const QString &progId) : name(progId) {}
+    QString name;
+    Q_INVOKABLE void SwapRefs(QVariant &first, QVariant &second) { first.swap(second); }
+    Q_INVOKABLE void Fail(const QString &description) { throw varo::Error(5, description); }
+};
+
+class Plugin : public QObject, public varo::ComponentFactory
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID VARO_TEST_PLUGIN_IID FILE VARO_TEST_PLUGIN_JSON)
+    Q_INTERFACES(varo::ComponentFactory)
+
+public:
+    // Every ProgID its metadata lists, under the caller's spelling; "VaroTest.Refuses" none.
+    QObject *create(const QString &progId) override
+    {
+        if (progId.compare(QLatin1String("VaroTest.Refuses"), Qt::CaseInsensitive) == 0)
+            return nullptr;
+        return new EchoComponent(progId);
+    }
+};
+#else
+class Plugin : public QObject // no component factory, whatever its metadata says
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID VARO_TEST_PLUGIN_IID FILE VARO_TEST_PLUGIN_JSON)
+};
+#endif
+
+#include "plugin.moc"
