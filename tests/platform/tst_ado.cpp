@@ -85,12 +85,10 @@ private Q_SLOTS:
         if (mode == "execute") {
             VARO_VERIFY_ERROR(rs.MoveFirst(), ErrorNumber::ForwardOnly);
         } else {
-            // A snapshot keeps its rows; a dynamic cursor runs the query again where the
-            // server lets rows be read as they are asked for.
+            // A snapshot keeps its rows; a dynamic cursor runs the query again (where rows
+            // are read as they are asked for).
             c.Execute("insert into T_Item values ('A00', 'new', 1, 'n')");
             VARO_VERIFY_SQL(c, rs.MoveFirst());
-            rs.MoveNext();
-            VARO_VERIFY_SQL(c, rs.MoveFirst()); // from the middle too
             const bool again = mode == "dynamic" && database == "sqlite";
             QCOMPARE(read(), again ? QStringList{"A00|new|n|1"} + all : all);
         }
@@ -109,13 +107,23 @@ private Q_SLOTS:
         Connection &c = db.connection();
         Connection other = Connection::open(db.url());
         Recordset rs = Recordset::create();
-        for (const QString sql : {"select * from T_Missing", "alter table T_Item add FName int",
-                                  "select * from T_Item where FName = 'O'B'"}) {
+        // The last statement fails at its third row, from the row's own column so that no
+        // server can fail it early: Execute's rows raise when it is read, never end quietly.
+        const bool sqlite = database == "sqlite";
+        const QString third = sqlite ? "abs(-9223372036854775778 - FQty)" : "1 / (FQty - 30)";
+        QStringList read;
+        for (const QString &sql :
+             QStringList{"select * from T_Missing", "alter table T_Item add FName int",
+                         "select * from T_Item where FName = 'O'B'",
+                         "select FCode, case when FQty = 30 then " + third +
+                             " else FQty end from T_Item"}) {
             // Listed on the connection the statement ran on, and on no other.
-            VARO_VERIFY_ERROR(rs.Open(sql, other, CursorType::Dynamic, LockType::Pessimistic),
-                              ErrorNumber::ProviderError);
-            QVERIFY(!rs.isOpen() && other.errors().Count() == 1 && c.errors().Count() == 0);
-            const auto error = test::errorOf([&] { c.Execute(sql); });
+            VARO_VERIFY_ERROR(rs.Open(sql, other), ErrorNumber::ProviderError);
+            QVERIFY(other.errors().Count() == 1 && c.errors().Count() == 0);
+            const auto error = test::errorOf([&] {
+                for (rs = c.Execute(sql); !rs.atEOF(); rs.MoveNext())
+                    read << rs.Fields(0).Value().toString();
+            });
             QVERIFY(error && error->number() == ErrorNumber::ProviderError);
             QVERIFY(c.errors().Count() == 1 && !error->description().isEmpty());
             QCOMPARE(c.errors().Item(0).Description, error->description());
@@ -123,22 +131,8 @@ private Q_SLOTS:
             // The connection goes on working (no transaction left aborted).
             QCOMPARE(test::firstValue(c, "select count(*) from T_Item").toInt(), 3);
         }
-        // The third row fails when it is computed, from its own column so that no server can
-        // fail it early (a fresh table is read in insertion order): Execute's rows raise it
-        // when it is read, never end quietly. Other servers than SQLite may fail them whole.
-        const bool sqlite = database == "sqlite";
-        const QString failing = sqlite ? "abs(-9223372036854775778 - FQty)" : "1 / (FQty - 30)";
-        QStringList read;
-        const auto error = test::errorOf([&] {
-            rs = c.Execute("select FCode, case when FQty = 30 then " + failing +
-                           " else FQty end from T_Item");
-            for (; !rs.atEOF(); rs.MoveNext())
-                read << rs.Fields(0).Value().toString();
-        });
-        QVERIFY2(error, qPrintable(read.join(u',')));
+        // SQLite rows come as they are read; other servers may fail a result whole.
         QVERIFY(sqlite ? (read == QStringList{"A01", "A02"}) : read.size() <= 2);
-        QCOMPARE(c.errors().Item(0).Description, error->description());
-
         const int closed = ErrorNumber::OperationOnClosed, notSet = ErrorNumber::ObjectNotSet;
         rs = Recordset::create();
         VARO_VERIFY_ERROR(rs.atEOF(), closed); // never opened
@@ -148,10 +142,9 @@ private Q_SLOTS:
         rs.Open("update T_Item set FQty = 0 where 1 = 0", c); // no rows: stays closed
         VARO_VERIFY_ERROR(rs.MoveFirst(), closed);
         VARO_VERIFY_ERROR(c.Execute("delete from T_Item where 1 = 0").atEOF(), closed);
-        VARO_VERIFY_ERROR(Recordset().Open("select 1", c), notSet); // nothing is another error
-        VARO_VERIFY_ERROR(Connection().errors(), notSet);
-        Connection none;
+        Connection none; // nothing is another error
         VARO_VERIFY_ERROR(rs.Open("select 1", none), notSet);
+        VARO_VERIFY_ERROR(Recordset().Open("select 1", c), notSet);
 
         // "expression = result" on row B01 (FName 'nut ', FNote '  padded  '). charindex: from
         // 1, 0 for "not found", letters in any case; len ignores trailing blanks only.

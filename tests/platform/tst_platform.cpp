@@ -1,15 +1,20 @@
-// Values shared with hosts and plug-ins: Vector and Dictionary handles, the rows of a record
-// table, and the automation conversions (Null apart from Empty, values as text).
+// The platform services below the engine that hosts and plug-ins meet: Vector and Dictionary
+// handles, the rows of a record table, the automation conversions, the store in which dialogs
+// remember what was entered, message boxes and modal dialogs (real widgets, offscreen).
 
 #include "common/testsupport.h"
+#include "platform/settings.h"
 #include "platform/variant.h"
 
 #include <QDateTime>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTimer>
 
 using namespace varo;
 using Convert = std::function<QVariant(const QVariant &)>;
 
-class TestValues : public QObject
+class TestPlatform : public QObject
 {
     Q_OBJECT
 
@@ -28,15 +33,12 @@ private Q_SLOTS:
         QVERIFY(w.Item(2) == "a" && !(v == w) && v.Count() == 2);
         VARO_VERIFY_ERROR(w.Item(3), ErrorNumber::SubscriptOutOfRange);
         VARO_VERIFY_ERROR(w.Item(-1), ErrorNumber::SubscriptOutOfRange);
-        Vector nv; // a handle that is nothing raises whatever is asked of it
-        Dictionary nd;
-        VARO_VERIFY_ERROR(nv.Add(1), ErrorNumber::ObjectNotSet);
-        VARO_VERIFY_ERROR(v.AddVector(nv), ErrorNumber::ObjectNotSet);
-        VARO_VERIFY_ERROR(nv.Item(0), ErrorNumber::ObjectNotSet);
-        VARO_VERIFY_ERROR(nd.set("a", 1), ErrorNumber::ObjectNotSet);
-        VARO_VERIFY_ERROR(nd.value("a"), ErrorNumber::ObjectNotSet);
-        VARO_VERIFY_ERROR(nd.keys(), ErrorNumber::ObjectNotSet);
-        VARO_VERIFY_ERROR(nd.setAt(0, 1), ErrorNumber::ObjectNotSet);
+        // A handle that is nothing raises whatever is asked of it.
+        VARO_VERIFY_ERROR(v.AddVector(Vector()), ErrorNumber::ObjectNotSet);
+        VARO_VERIFY_ERROR(Vector().Item(0), ErrorNumber::ObjectNotSet);
+        VARO_VERIFY_ERROR(Dictionary().set("a", 1), ErrorNumber::ObjectNotSet);
+        VARO_VERIFY_ERROR(Dictionary().value("a"), ErrorNumber::ObjectNotSet);
+        VARO_VERIFY_ERROR(Dictionary().keys(), ErrorNumber::ObjectNotSet);
 
         // Names in any case ("ΣΟΦΟΣ" read as "σοφος" needs case folding), kept in their first
         // spelling and insertion order, in which hosts render records. A new name in a record
@@ -57,8 +59,7 @@ private Q_SLOTS:
 
     void recordTable()
     {
-        // Rows across the growth of chunks and text blocks, one text longer than any block:
-        // each reads back its own texts, and a record keeps its table alive.
+        // Rows across the growth of chunks and text blocks, one text longer than any block.
         const int rows = 70000;
         const auto text = [](int r) {
             return QString(r == 99 ? 1 << 21 : 5, QChar(u'a' + r % 26));
@@ -80,8 +81,7 @@ private Q_SLOTS:
             QVERIFY2(records.at(r).value("n") == QString::number(r) &&
                          records.at(r).value("t") == text(r),
                      qPrintable(QString::number(r)));
-        // Texts stay in the table; another value or a new name gives the record storage of its
-        // own, and no other record changes.
+        // Texts stay in the table; another value or a new name gives the record its own.
         Dictionary last = records.last();
         last.set("n", "text");
         last.setAt(1, "in table");
@@ -127,7 +127,6 @@ private Q_SLOTS:
         row("int: -3.5 to even", int32, -3.5, -4);
         row("int: Null", int32, nullValue(), "error 94");
         row("int: 2^31", int32, QVariant::fromValue<qlonglong>(2147483648LL), "error 6");
-        row("int: Dictionary", int32, dictionary, "error 13");
         row("int16: highest", int16, 32767.4, 32767);
         row("int16: lowest", int16, "-32768", -32768);
         row("int16: 32767.5", int16, 32767.5, "error 6");
@@ -148,7 +147,7 @@ private Q_SLOTS:
         // "text: the number it starts with", "text|the text without blanks at both ends".
         const QStringList numbers = {"12abc: 12", " -1.5E3x: -1500", "abc: 0", "+.5: 0.5", ".: 0",
                                      "1e+: 1",    "1.2.3: 1.2",      "- 3: 0", "1,234: 1"};
-        const QStringList trimmed = {"  a b  |a b", "   |", " \tx\n\u3000 |\tx\n\u3000"};
+        const QStringList trimmed = {"  a b  |a b", " \tx\n\u3000 |\tx\n\u3000"};
         QStringList results;
         for (const QString &item : numbers)
             results << item.section(": ", 0, 0) + ": " +
@@ -159,7 +158,80 @@ private Q_SLOTS:
         const QString text = "a b"; // not copied when nothing is trimmed: a result has millions
         QCOMPARE(trimBlanks(text).constData(), text.constData());
     }
+
+    void settingsStore()
+    {
+        const QString own = settings::file(); // VARO_TEST_MAIN's temporary file
+        settings::setFile({});
+        QVERIFY(settings::file().endsWith("/varo-report/settings.ini")); // the user's own
+        settings::setFile(own);
+        // Texts the INI format treats specially come back as saved, the empty one too.
+        const QString special = "  沐岩, \"a\" 'b' x=1;y=2 C:\\new @Variant(x) 100%\nline 2  ";
+        settings::save("App", "s", "FValue", special);
+        settings::save("App", "s", "FEmpty", "");
+        QCOMPARE(settings::get("App", "s", "FValue", "x"), special);
+        QCOMPARE(settings::get("App", "s", "FEmpty", "x"), QString());
+        // Any text is one section or key: names cut into levels otherwise keep their values.
+        const QStringList names = {"a/b|k", "a|b/k", "a\\b|k", "a|b\\k", "a%2Fb|k", "a%5Cb|k"};
+        for (const QString &name : names)
+            settings::save("App", name.section('|', 0, 0), name.section('|', 1), name);
+        for (const QString &name : names)
+            QCOMPARE(settings::get("App", name.section('|', 0, 0), name.section('|', 1)), name);
+        QCOMPARE(settings::get("App", "s", "FMissing", "0"), QStringLiteral("0"));
+        QCOMPARE(settings::get("Other", "s", "FValue"), QString());
+    }
+
+    void messages()
+    {
+        test::MessageRecorder recorder; // a sink receives the boxes instead of the screen
+        ui::showMessage("报表不存在！", ui::MessageIcon::Critical, "沐岩提示");
+        QVERIFY(recorder.texts() == QStringList{"报表不存在！"} &&
+                recorder.messages().at(0).icon == ui::MessageIcon::Critical &&
+                recorder.messages().at(0).title == "沐岩提示");
+        int runs = 0;
+        QMetaObject::invokeMethod(
+            this, [&runs] { ++runs; }, Qt::QueuedConnection);
+        ui::letMessagesRun();
+        QCOMPARE(runs, 1);
+
+        // The real box, as a host with a screen shows it: text|title|icon (3 critical,
+        // 1 information, 0 none)|buttons (OK only); without a title, the application's name.
+        ui::setMessageSink({});
+        QStringList seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen << box->text() + '|' + box->windowTitle() + '|' +
+                            QString::number(box->icon()) + '|' +
+                            QString::number(box->buttons().size());
+                box->accept();
+            }
+        });
+        poll.start(10);
+        ui::showMessage("条件不能为空！", ui::MessageIcon::Critical, "沐岩提示");
+        ui::showMessage("a", ui::MessageIcon::Information, "b");
+        ui::showMessage("c", ui::MessageIcon::None, {});
+        test::installUnexpectedMessageGuard();
+        QCOMPARE(seen,
+                 QStringList({"条件不能为空！|沐岩提示|3|1", "a|b|1|1", "c|tst_platform|0|1"}));
+    }
+
+    void modalDialog()
+    {
+        QDialog dialog;
+        for (const int result : {QDialog::Accepted, QDialog::Rejected}) {
+            int calls = 0; // on the dialog, on screen and modal
+            test::ScopedModalDriver driver([&](QDialog *shown) {
+                calls += shown == &dialog && QApplication::activeModalWidget() == shown;
+                shown->done(result);
+            });
+            QCOMPARE(ui::execModal(&dialog), result);
+            QCOMPARE(calls, 1);
+        }
+        QTimer::singleShot(50, &dialog, [&] { dialog.done(7); }); // no driver: a person answers
+        QCOMPARE(ui::execModal(&dialog), 7);
+    }
 };
 
-VARO_TEST_MAIN(TestValues)
-#include "tst_values.moc"
+VARO_TEST_MAIN(TestPlatform)
+#include "tst_platform.moc"
