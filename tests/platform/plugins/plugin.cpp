@@ -14,6 +14,7 @@ class EchoComponent : public QObject
     Q_OBJECT
 
 public:
+    explicit EchoComponent(const QString &name) { setObjectName(name); }
     Q_INVOKABLE void SwapRefs(QVariant &first, QVariant &second) { first.swap(second); }
     Q_INVOKABLE void Fail(const QString &description) { throw varo::Error(5, description); }
 };
@@ -27,11 +28,7 @@ class Plugin : public QObject, public varo::ComponentFactory
 public:
     QObject *create(const QString &progId) override // named as the caller spelled it
     {
-        if (progId.endsWith(QLatin1String("Refuses"), Qt::CaseInsensitive))
-            return nullptr;
-        auto *component = new EchoComponent;
-        component->setObjectName(progId);
-        return component;
+        return progId.endsWith(QLatin1String("Refuses")) ? nullptr : new EchoComponent(progId);
     }
 };
 #else
