@@ -1,5 +1,4 @@
-// The plug-in libraries of the automation test, one per kind from this source (see
-// CMakeLists.txt): "echo" creates components; the registry must pass the others by.
+// The test plug-ins, one library per kind (see CMakeLists.txt): "echo" creates components.
 
 #include "platform/automation.h"
 #include "platform/error.h"
