@@ -8,13 +8,13 @@
 
 #include <QDateTime>
 #include <QDialog>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <stdexcept>
 
 using namespace varo;
 
-// A built-in class with one member of each kind the engine calls.
 class Sample : public QObject
 {
     Q_OBJECT
@@ -65,8 +65,7 @@ private Q_SLOTS:
         qputenv("VARO_PLUGIN_PATH", old);
         QVERIFY(error == "no error" &&
                 paths.mid(0, 2) == QStringList({"/nonexistent/folder", plugins}));
-        // ProgIDs ignore letter case in every direction; a later registration replaces.
-        registerClass(samples, [] { return new Sample; });
+        registerClass(samples, [] { return new Sample; }); // replaced; ProgIDs in any case
         registerClass("varotest.SAMPLE", [] { return new Sample("replacement"); });
         QCOMPARE(createObject(samples).get("objectName"), QVariant("replacement"));
         unregisterClass(samples.toUpper());
@@ -75,7 +74,7 @@ private Q_SLOTS:
             QCOMPARE(raised([&] { createObject(progId); }), cannotCreate);
     }
 
-    void handles()
+    void containers()
     {
         Dictionary d = Dictionary::create();
         QVariant::fromValue(d).value<Dictionary>().set("x", 1); // the object, not a snapshot
@@ -105,8 +104,7 @@ private Q_SLOTS:
             raised([&] { invokeMember(nullptr, "Add", args); });
         QCOMPARE(nothing,
                  QString("error 91: Object variable or With block variable not set").repeated(17));
-        // Names in any case (by case folding), in their first spelling and insertion order, as
-        // hosts render records; a new name reaches neither other records nor their key table.
+        // Names: any case (folded), first spelling, insertion order; new ones stay in their record.
         auto keys = std::make_shared<const DictionaryKeys>(QStringList{"FKeyWord", "ΣΟΦΟΣ"});
         Dictionary first = Dictionary::withKeys(keys), second = Dictionary::withKeys(keys);
         QVERIFY(isEmpty(first.value("fkeyword")));
@@ -117,10 +115,7 @@ private Q_SLOTS:
         QVERIFY(isNull(first.value("fz")) && !first.Exists("FX") && isEmpty(first.value("FX")));
         QVERIFY(first.valueAt(0) == "changed" && second.value("ΣΟΦΟΣ") == "bolt");
         QVERIFY(second.keys() == QStringList({"FKeyWord", "ΣΟΦΟΣ"}) && keys->count() == 2);
-    }
 
-    void recordTable()
-    {
         // Rows across the growth of chunks and text blocks, one text longer than any block.
         auto text = [](int r) { return QString(r == 99 ? 1 << 21 : r % 9, QChar(97 + r % 26)); };
         QList<Dictionary> records;
@@ -174,7 +169,7 @@ private Q_SLOTS:
                     "number(QString +.5) = 0.5; number(QString 1e+) = 1; "
                     "number(QString 1.2.3) = 1.2; number(QString - 3) = 0; "
                     "number(QString 1,234) = 1; trim(QString   a b  ) = a b; "
-                    "trim(QString  \tx\n\u3000 ) = \tx\n\u3000")
+                    "trim(QString    ) = ; trim(QString  \tx\n\u3000 ) = \tx\n\u3000")
                 .split("; ");
         QStringList results;
         for (const QString &item : cases) {
@@ -200,10 +195,9 @@ private Q_SLOTS:
         QCOMPARE(trimBlanks(text).constData(), text.constData());
     }
 
-    void settingsStore()
+    void desktop()
     {
-        // "section|key|value": texts the INI format treats specially come back as saved, the
-        // empty one too; any text is one section or key, never cut into levels.
+        // "section|key|value": texts special to INI files, the empty one, names never cut apart.
         const QString special = "  沐岩, \"a\" 'b' x=1;y=2 C:\\new @Variant(x) 100%\nline 2  ";
         const QStringList saved = {
             "s|FValue|" + special, "s|FEmpty|", "a/b|k|1", "a|b/k|2", "a\\b|k|3", "a|b\\k|4",
@@ -215,16 +209,23 @@ private Q_SLOTS:
             QCOMPARE(settings::get("App", item.section('|', 0, 0), item.section('|', 1, 1), "x"),
                      item.section('|', 2));
         QVERIFY(settings::get("App", "s", "FMissing", "0") == "0" &&
-                settings::get("Other", "s", "FValue").isNull());
-    }
-
-    void messagesAndDialogs()
-    {
+                settings::get("Other", "s", "FValue").isNull() &&
+                settings::file().startsWith(QDir::tempPath())); // never the user's own file
         test::MessageRecorder recorder; // a sink receives the boxes instead of the screen
         ui::showMessage("报表不存在！", ui::MessageIcon::Critical, "沐岩提示");
         QVERIFY(recorder.texts() == QStringList{"报表不存在！"} &&
                 recorder.messages().at(0).icon == ui::MessageIcon::Critical &&
                 recorder.messages().at(0).title == "沐岩提示");
+        ui::setMessageSink({}); // the real box: no title of its own shows the application's name
+        QString seen;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            seen = box->text() + '|' + box->windowTitle() + '|' + QString::number(box->icon());
+            box->accept();
+        });
+        ui::showMessage("条件不能为空！", ui::MessageIcon::Critical, {});
+        test::installUnexpectedMessageGuard();
+        QCOMPARE(seen, QStringLiteral("条件不能为空！|tst_platform|3")); // 3: critical
         QDialog dialog;
         for (const int result : {QDialog::Accepted, QDialog::Rejected}) {
             int calls = 0; // on the dialog, on screen and modal
@@ -235,17 +236,6 @@ private Q_SLOTS:
             QCOMPARE(ui::execModal(&dialog), result);
             QCOMPARE(calls, 1);
         }
-    }
-
-    void openBadUrl()
-    {
-        // A missing file must not turn into a new, empty database; every failure names the URL.
-        for (const QString url :
-             {"sqlite:///nonexistent/report.db", "sqlite://report.db", "mysql://user@host/db",
-              "postgresql://", "postgresql://nobody@127.0.0.1:1/report"})
-            QVERIFY2(
-                raised([&] { Connection::open(url); }).contains(": cannot open connection " + url),
-                qPrintable(url));
     }
 
     // Rows from Execute (forward-only), and Open with the default or the dynamic cursor.
@@ -327,6 +317,13 @@ private Q_SLOTS:
         const bool sqlite = database == "sqlite";
         const QString third = sqlite ? "abs(-9223372036854775778 - FQty)" : "1 / (FQty - 30)";
         QStringList read;
+        // A missing file must not turn into a new, empty database; every failure names the URL.
+        for (const QString url :
+             {"sqlite:///nonexistent/report.db", "sqlite://report.db", "mysql://user@host/db",
+              "postgresql://", "postgresql://nobody@127.0.0.1:1/report"})
+            QVERIFY2(
+                raised([&] { Connection::open(url); }).contains(": cannot open connection " + url),
+                qPrintable(url));
         for (const QString &sql :
              QStringList{"select * from T_Missing", "alter table T_Item add FName int",
                          "select * from T_Item where FName = 'O'B'",
@@ -478,7 +475,8 @@ private Q_SLOTS:
         const QStringList paths = pluginPaths();
         const QString env = qEnvironmentVariable("VARO_PLUGIN_PATH").section(':', 0, 0);
         QVERIFY(env.isEmpty() || paths.indexOf(plugins) < paths.indexOf(env));
-        QVERIFY(paths.last().startsWith(QCoreApplication::applicationDirPath()));
+        const QString app = QCoreApplication::applicationDirPath() + "/..";
+        QCOMPARE(paths.last(2), QStringList({app + "/plugins", app + "/lib/varo/plugins"}));
     }
 };
 
