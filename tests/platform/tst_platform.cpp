@@ -197,11 +197,10 @@ private Q_SLOTS:
 
     void desktop()
     {
-        // "section|key|value": texts special to INI files, the empty one, names never cut apart.
-        const QString special = "  沐岩, \"a\" 'b' x=1;y=2 C:\\new @Variant(x) 100%\nline 2  ";
-        const QStringList saved = {
-            "s|FValue|" + special, "s|FEmpty|", "a/b|k|1", "a|b/k|2", "a\\b|k|3", "a|b\\k|4",
-            "a%2Fb|k|5",           "a%5Cb|k|6"};
+        // "section|key|value": texts INI files treat apart, the empty one, names never cut up.
+        const QString tricky = "  沐岩, \"a\" 'b' x=1;y=2 C:\\new @Variant(x) 100%\nline 2  ";
+        const QStringList saved = {"s|FValue|" + tricky, "s|FEmpty|", "a/b|k|1",   "a|b/k|2",
+                                   "a\\b|k|3",           "a|b\\k|4",  "a%2Fb|k|5", "a%5Cb|k|6"};
         for (const QString &item : saved)
             settings::save("App", item.section('|', 0, 0), item.section('|', 1, 1),
                            item.section('|', 2));
