@@ -285,11 +285,6 @@ private Q_SLOTS:
             R"j(…"Title":[{"Findex":0,"FCaption":"日期从2024-05-20"},{"Findex":1,"FCaption":"到"},)j"
             R"j({"Findex":2,"FCaption":"商品代码从A=1到--"},{"Findex":3,"FCaption":"客户代码从--到C040"}],)j",
             "");
-        row("condition dialog cancelled", {"--cancel", "SALES_DETAIL"}, 0,
-            R"j({"step":"SALES_DETAIL","returned":false,"RptKey":"SALES_DETAIL","RptID":3,)j"
-            R"j("Result":{},"Title":null,"Header":null,"Property":null,"VectRs":null,"messages":[]})j"
-            "\n",
-            "");
         row("a row the dialog does not have", {"txtItemf2=X", "SALES_DETAIL"}, 2,
             R"j(…"returned":true,)j", "varo-report: no control named txtItemf2 in the dialog\n");
         row("malformed date", {"DtpBDate0=31.01.2024", "SALES_DETAIL"}, 2,
