@@ -14,7 +14,7 @@
 namespace varo
 {
 
-QString ReadRouteFields(Recordset &catalogue, ReportState &state)
+RouteCode ReadRouteFields(Recordset &catalogue, ReportState &state)
 {
     auto field = [&catalogue](const char *name) {
         return catalogue.Fields(QString::fromLatin1(name)).Value();
@@ -24,7 +24,13 @@ QString ReadRouteFields(Recordset &catalogue, ReportState &state)
     const QString routeCode = toText(NullToValue(field("FRepSub"), QStringLiteral("0")));
     state.m_RepPluginSvr = toText(NullToValue(field("FRepPluginSvr")));
     state.m_Multi = toInt16(NullToValue(field("FMulti"), 0));
-    return routeCode;
+    if (routeCode == QLatin1String("0"))
+        return RouteCode::ReportPlugin;
+    if (routeCode == QLatin1String("1"))
+        return RouteCode::Template;
+    if (routeCode == QLatin1String("2"))
+        return RouteCode::Keywords;
+    return RouteCode::Other;
 }
 
 bool CheckReportPlugin(const QString &progId)

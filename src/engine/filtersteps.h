@@ -3,6 +3,7 @@
 // dialog, the condition dialog, and which catalogue keywords a report's template contains.
 #pragma once
 
+#include "engine/reportstate.h"
 #include "platform/ado.h"
 #include "platform/automation.h"
 #include "platform/containers.h"
@@ -13,11 +14,9 @@
 namespace varo
 {
 
-struct ReportState;
-
 // Reads FDefaultFilter, FFilterPlugName, FRepPluginSvr and FMulti of the catalogue row into the
-// state (Null as 0 or "") and returns FRepSub as text (Null as "0").
-QString ReadRouteFields(Recordset &catalogue, ReportState &state);
+// state (Null as 0 or "") and returns the route code.
+RouteCode ReadRouteFields(Recordset &catalogue, ReportState &state);
 
 // The report plug-in a report served by one needs: its name given and its class creatable.
 // Shows why not and returns false.

@@ -57,10 +57,9 @@ bool FuncReport::GetReportData(const QString &sKey, Connection &sqlConn, Connect
     // Once a filter plug-in's report plug-in has delivered rows, its errors go to the host.
     bool trapErrors = true;
     try {
-        QString routeCode;
+        RouteCode routeCode = RouteCode::Other;
         {
-            Recordset catalogue = OpenLocalRecordset(
-                QStringLiteral("Select * From T_RepList Where FRepKey='") + sKey + u'\'');
+            Recordset catalogue = OpenCatalogueRow(sKey);
             if (catalogue.atEOF() && catalogue.atBOF()) {
                 ShowMessage(QStringLiteral("报表不存在!"));
                 return false;
@@ -69,14 +68,14 @@ bool FuncReport::GetReportData(const QString &sKey, Connection &sqlConn, Connect
             routeCode = ReadRouteFields(catalogue, m_state);
             toText(NullToValue(field(catalogue, "FTxparm"), QStringLiteral("0")));
 
-            if (routeCode == QLatin1String("0") && !CheckReportPlugin(m_state.m_RepPluginSvr))
+            if (routeCode == RouteCode::ReportPlugin && !CheckReportPlugin(m_state.m_RepPluginSvr))
                 return false;
         }
 
         bool produced = false;
         if (m_state.m_DefaultFilter == 1)
             produced = filterPluginRoute(trapErrors);
-        else if (routeCode == QLatin1String("2"))
+        else if (routeCode == RouteCode::Keywords)
             produced = keywordRoute(sKey);
         else
             produced = conditionRoute(sKey, routeCode);
@@ -133,9 +132,9 @@ bool FuncReport::keywordRoute(const QString &sKey)
     return true;
 }
 
-bool FuncReport::conditionRoute(const QString &sKey, const QString &routeCode)
+bool FuncReport::conditionRoute(const QString &sKey, RouteCode routeCode)
 {
-    const bool fromTemplate = routeCode == QLatin1String("1");
+    const bool fromTemplate = routeCode == RouteCode::Template;
     Dictionary conditionValues;
     if (!CollectConditionFilter(sKey, fromTemplate, conditionValues, m_state.Title))
         return false;

@@ -39,7 +39,7 @@ public:
 private:
     bool filterPluginRoute(bool &trapErrors);
     bool keywordRoute(const QString &sKey);
-    bool conditionRoute(const QString &sKey, const QString &routeCode);
+    bool conditionRoute(const QString &sKey, RouteCode routeCode);
     bool finish(const QString &sKey);
 
     // The last keyword dialog, kept until this object goes.

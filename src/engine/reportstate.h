@@ -11,6 +11,12 @@
 namespace varo
 {
 
+// A report's route code (FRepSub, Null counting as "0"), which decides the way of a report that
+// no filter plug-in filters: "0" the condition dialog and the report plug-in, "1" the condition
+// dialog and the SQL template, "2" the keyword dialog and the template. Any other code takes
+// the report plug-in's way, without the check a "0" gets first.
+enum class RouteCode { ReportPlugin, Template, Keywords, Other };
+
 struct ReportState {
     Vector Title;
     qint32 RptID = 0;

@@ -30,9 +30,9 @@ bool rptX::ShowFilter(QVariant &AutoFilter)
         m_FilterCancelled = false;
         return true;
     }
-    if (m_RepSub == QLatin1String("2"))
+    if (m_RepSub == RouteCode::Keywords)
         return ShowFilterAuto();
-    return CollectConditionFilter(m_state.RptKey, m_RepSub == QLatin1String("1"), m_Condition,
+    return CollectConditionFilter(m_state.RptKey, m_RepSub == RouteCode::Template, m_Condition,
                                   m_state.Title);
 }
 

@@ -97,15 +97,14 @@ bool rptX::GetReportData(const QString &sKey, QVariant &oSqlConn, QVariant &oLoc
         gLocConn() = connectionIn(oLocConn);
         m_state.Result = Dictionary::create();
         {
-            Recordset catalogue = OpenLocalRecordset(
-                QStringLiteral("Select * From T_RepList Where FRepKey='") + sKey + u'\'');
+            Recordset catalogue = OpenCatalogueRow(sKey);
             if (catalogue.atEOF() && catalogue.atBOF()) {
                 ShowMessage(QStringLiteral("报表不存在!"));
                 return false;
             }
             lookUpHostReportNumber(sKey);
             m_RepSub = ReadRouteFields(catalogue, m_state);
-            if (m_RepSub == QLatin1String("0") && !CheckReportPlugin(m_state.m_RepPluginSvr))
+            if (m_RepSub == RouteCode::ReportPlugin && !CheckReportPlugin(m_state.m_RepPluginSvr))
                 return false;
         }
         if (m_state.m_DefaultFilter == 1 && !CheckFilterPlugin(m_state.m_FilterPlugName))
@@ -182,7 +181,7 @@ void rptX::LoadReportData()
                 m_state.m_RepSerial = report.get(QStringLiteral("ReturnSerial"));
             m_state.Title = objectFrom<Vector>(report.get(QStringLiteral("ReturnFilterTitle")));
             report = Object();
-        } else if (m_RepSub == QLatin1String("2")) {
+        } else if (m_RepSub == RouteCode::Keywords) {
             const QString sql =
                 ExpandKeywordSql(m_state.m_Keywords, key, MissingKeywords::RemoveBraces);
             if (!ValidateSql(sql)) {
@@ -194,7 +193,7 @@ void rptX::LoadReportData()
             m_state.rs = OpenSqlRecordset(sql);
             m_state.VectRs = BuildRowVector(m_state.rs, key);
             ui::letMessagesRun();
-        } else if (m_RepSub == QLatin1String("1")) {
+        } else if (m_RepSub == RouteCode::Template) {
             ui::letMessagesRun();
             m_state.rs = OpenSqlRecordset(ExpandFilterSql(m_Condition, key));
             m_state.VectRs = BuildRowVector(m_state.rs, key);

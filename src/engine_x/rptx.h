@@ -56,7 +56,7 @@ private:
     void loadFromFilterPlugin(Object &report);
     void lookUpHostReportNumber(const QString &sKey);
 
-    QString m_RepSub;
+    RouteCode m_RepSub = RouteCode::Other;
     Dictionary m_Condition;
     Object m_FilterPlugin;
     bool m_FilterCancelled = false;

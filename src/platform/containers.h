@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+class QDebug;
+
 namespace varo
 {
 
@@ -125,6 +127,15 @@ private:
     std::vector<std::unique_ptr<Chunk>> m_chunks;
     std::vector<std::unique_ptr<TextBlock>> m_texts;
 };
+
+// How the containers print in logs and test failures: a null handle as "Nothing", texts quoted,
+// Null and Empty by name, other values with their type, nested containers in full:
+// Vector["甲", Dictionary{FName: "乙", FQty: QVariant(double, 3.5)}].
+QDebug operator<<(QDebug debug, const Vector &vector);
+QDebug operator<<(QDebug debug, const Dictionary &dictionary);
+// The same text for QtTest's failure messages, which find these by argument lookup.
+char *toString(const Vector &vector);
+char *toString(const Dictionary &dictionary);
 
 } // namespace varo
 

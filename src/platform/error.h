@@ -5,6 +5,8 @@
 #include <QString>
 #include <exception>
 
+class QDebug;
+
 namespace varo
 {
 
@@ -27,5 +29,10 @@ private:
 // Turns anything caught in a trap into the engine's error, so that every trap reports a number
 // and a description the same way.
 Error toError(const std::exception &e);
+
+// Prints as Error(91, "Object variable or With block variable not set"), in logs and, through
+// toString, in QtTest's failure messages.
+QDebug operator<<(QDebug debug, const Error &error);
+char *toString(const Error &error);
 
 } // namespace varo

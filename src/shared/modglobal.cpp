@@ -90,6 +90,12 @@ Recordset OpenLocalRecordset(const QString &sql)
     return rs;
 }
 
+Recordset OpenCatalogueRow(const QString &sKey)
+{
+    return OpenLocalRecordset(QStringLiteral("Select * From T_RepList Where FRepKey='") + sKey +
+                              u'\'');
+}
+
 Recordset OpenSqlRecordset(const QString &sql)
 {
     Recordset rs = Recordset::create();

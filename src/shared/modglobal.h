@@ -45,6 +45,10 @@ Dictionary RecordToDictionary(Recordset &rs);
 Recordset OpenLocalRecordset(const QString &sql);
 Recordset OpenSqlRecordset(const QString &sql);
 
+// The report's row of the catalogue (T_RepList), from the definition connection; the recordset
+// is at its end when the report does not exist.
+Recordset OpenCatalogueRow(const QString &sKey);
+
 // Field 0 of the first row as text; "" for no row. Errors are shown in a box without icon or
 // title of its own, and give "".
 QString GetScalarString(const QString &sql, Connection &connection);

@@ -1,5 +1,6 @@
 #include "frmcondition.h"
 
+#include "dialogs/condition/conditionfilter.h"
 #include "dialogs/condition/datepicker.h"
 #include "dialogs/condition/frmconditionlayout.h"
 #include "dialogs/dialogfont.h"
@@ -59,45 +60,6 @@ QString fieldText(Recordset &rs, const char *name)
     return toText(NullToValue(rs.Fields(QString::fromLatin1(name)).Value()));
 }
 
-// The columns of one filter row, as every pass over the rows reads them.
-struct FilterRow {
-    QString repKey, caption, markFrom, filterFrom, to, markTo, filterTo, ctrlType, ctrlSel,
-        groupStr;
-
-    static FilterRow read(Recordset &rs)
-    {
-        FilterRow r;
-        r.repKey = fieldText(rs, "FRepKey");
-        r.caption = fieldText(rs, "FCaption");
-        r.markFrom = fieldText(rs, "FMarkNameFrom");
-        r.filterFrom = fieldText(rs, "FFilterFrom");
-        r.to = fieldText(rs, "FTo");
-        r.markTo = fieldText(rs, "FMarkNameTo");
-        r.filterTo = fieldText(rs, "FFilterTo");
-        r.ctrlType = fieldText(rs, "FCtrlType").toUpper();
-        r.ctrlSel = fieldText(rs, "FCtrlSel");
-        r.groupStr = fieldText(rs, "FGroupStr");
-        return r;
-    }
-
-    bool fromDefined() const { return !filterFrom.isEmpty() && !markFrom.isEmpty(); }
-    bool toDefined() const { return !filterTo.isEmpty() && !markTo.isEmpty(); }
-    // Template, lookup key, mark name, caption and group string, joined unescaped.
-    QString fromTag() const
-    {
-        return QStringList{filterFrom, ctrlSel, markFrom, caption, groupStr}.join(u'/');
-    }
-    QString toTag() const
-    {
-        return QStringList{filterTo, ctrlSel, markTo, to, groupStr}.join(u'/');
-    }
-};
-
-QString part(const QString &tag, qint16 index)
-{
-    return GetPart(tag, QStringLiteral("/"), index);
-}
-
 // Shift state as the dialogs' key events carry it.
 int shiftState(Qt::KeyboardModifiers modifiers)
 {
@@ -111,17 +73,6 @@ int keyCode(int qtKey)
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
         return 112 + (qtKey - Qt::Key_F1);
     return qtKey;
-}
-
-QDate storedDate(const QString &text)
-{
-    for (const char *format : {"yyyy-MM-dd", "yyyy-M-d", "yyyy/M/d"}) {
-        const QDate d = QDate::fromString(text, QString::fromLatin1(format));
-        if (d.isValid())
-            return d;
-    }
-    // Restoring runs under InitData's trap, which turns this into a silent refusal.
-    throw Error(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
 }
 
 } // namespace
@@ -261,8 +212,7 @@ bool FrmCondition::InitData(const QString &sKey, const QString &sVal)
     m_repKey = sKey;
     try {
         {
-            Recordset catalogue = OpenLocalRecordset(
-                QStringLiteral("Select * From T_RepList Where FRepKey='") + sKey + u'\'');
+            Recordset catalogue = OpenCatalogueRow(sKey);
             m_repType =
                 gRepType() != -1
                     ? QString::number(gRepType())
@@ -451,47 +401,27 @@ Dictionary FrmCondition::ReturnVal() const
 
 Dictionary FrmCondition::ComposeFilter() const
 {
-    Dictionary values = Dictionary::create();
-    QString filter;
-    QString groups;
+    QList<ConditionEntry> entries;
     for (QWidget *control : m_controlOrder) {
-        const QString tag = tagOf(control);
-        if (tag.isEmpty())
+        ConditionEntry entry;
+        entry.tag = tagOf(control);
+        if (entry.tag.isEmpty())
             continue;
         if (auto *choice = qobject_cast<QComboBox *>(control)) {
-            values.set(tag, choice->currentText());
-            continue;
-        }
-        const QString mark = part(tag, 2);
-        QString fragment = QStringLiteral("1=1");
-        if (auto *picker = qobject_cast<DatePicker *>(control)) {
-            values.set(mark, picker->value());
-            if (!picker->isEmpty()) {
-                const bool from = m_rows.DtpBDate.contains(picker);
-                const QString value =
-                    picker->date().toString(QStringLiteral("yyyy-MM-dd")) +
-                    (from ? QStringLiteral(" 00:00:00") : QStringLiteral(" 23:59:59"));
-                fragment = part(tag, 0).replace(u'?', value);
-            }
+            entry.kind = ConditionEntry::Kind::Choice;
+            entry.value = choice->currentText();
+        } else if (auto *picker = qobject_cast<DatePicker *>(control)) {
+            entry.kind = ConditionEntry::Kind::Date;
+            entry.value = picker->value();
+            if (!picker->isEmpty())
+                entry.filterValue = filterDate(picker->date(), m_rows.DtpBDate.contains(picker));
         } else if (auto *box = qobject_cast<QLineEdit *>(control)) {
-            values.set(mark, box->text());
-            if (!box->text().isEmpty())
-                fragment = part(tag, 0).replace(u'?', box->text());
-            else if (const QString group = part(tag, 4); !group.isEmpty())
-                groups += mark + u'|' + group + u';';
+            entry.value = box->text();
+            entry.filterValue = box->text();
         }
-        filter += mark + u'|' + fragment + u'&';
+        entries << entry;
     }
-    filter.chop(filter.isEmpty() ? 0 : 1);
-
-    values.set(QStringLiteral("FGroupStr"), groups);
-    values.set(QStringLiteral("strFilter"), filter);
-    values.set(QStringLiteral("REP_KEY_Ex"), QString());
-    values.set(QStringLiteral("RPT_SUB"), m_subValue);
-    values.set(QStringLiteral("Name"), m_repName);
-    values.set(QStringLiteral("FRepPluginSvr"), m_pluginServer);
-    values.set(QStringLiteral("FRepSub"), m_subFlag);
-    return values;
+    return composeConditionValues(entries, {m_repName, m_pluginServer, m_subFlag, m_subValue});
 }
 
 void FrmCondition::BuildFilterTitle()
@@ -508,7 +438,7 @@ void FrmCondition::BuildFilterTitle()
     auto dated = [](const DatePicker *picker) -> QString {
         const QString date =
             picker->isEmpty() ? QString() : picker->date().toString(QStringLiteral("yyyy-MM-dd"));
-        return part(tagOf(picker), 3) + date;
+        return tagPart(tagOf(picker), 3) + date;
     };
     for (qsizetype i = 0; i < r.DtpBDate.size(); ++i) {
         if (shown(r.DtpBDate.at(i)) || shown(r.DtpEDate.at(i))) {
@@ -518,23 +448,9 @@ void FrmCondition::BuildFilterTitle()
     }
     qint16 n = 2;
     for (qsizetype i = 0; i < r.txtItemf.size(); ++i) {
-        if (!shown(r.txtItemf.at(i)) && !shown(r.txtItemt.at(i)))
-            continue;
-        const QString caption = part(tagOf(r.txtItemf.at(i)), 3);
-        const QString from = r.txtItemf.at(i)->text();
-        const QString to = r.txtItemt.at(i)->text();
-        const bool hasFrom = !trimBlanks(from).isEmpty();
-        const bool hasTo = !trimBlanks(to).isEmpty();
-        QString line;
-        if (!hasFrom && !hasTo)
-            line = caption + QStringLiteral("全部");
-        else if (!hasTo)
-            line = caption + QStringLiteral("从") + from + QStringLiteral("到--");
-        else if (!hasFrom)
-            line = caption + QStringLiteral("从--") + QStringLiteral("到") + to;
-        else
-            line = caption + QStringLiteral("从") + from + QStringLiteral("到") + to;
-        entry(n++, line);
+        if (shown(r.txtItemf.at(i)) || shown(r.txtItemt.at(i)))
+            entry(n++, textRangeTitle(tagPart(tagOf(r.txtItemf.at(i)), 3), r.txtItemf.at(i)->text(),
+                                      r.txtItemt.at(i)->text()));
     }
 }
 
@@ -553,7 +469,7 @@ void FrmCondition::RememberValues(const QString &sKey, int mode)
                 picker->setValue(QDate::currentDate());
             } else if (mode == 0) {
                 const QString stored = settings::get(kApplication, sKey, key);
-                picker->setValue(stored.isEmpty() ? QDate::currentDate() : storedDate(stored));
+                picker->setValue(stored.isEmpty() ? QDate::currentDate() : rememberedDate(stored));
             } else if (!picker->isEmpty()) {
                 // An open date is not remembered: the last date stays for next time.
                 settings::save(kApplication, sKey, key,
@@ -593,7 +509,7 @@ void FrmCondition::cmdCacel_Click()
 
 void FrmCondition::lookUp(QLineEdit *box)
 {
-    const QString chosen = LookupItem(part(tagOf(box), 1));
+    const QString chosen = LookupItem(tagPart(tagOf(box), 1));
     if (!chosen.isEmpty())
         box->setText(chosen);
 }

@@ -1,0 +1,67 @@
+// What the condition dialog makes of a report's filter rows and of the values entered, without
+// any widget: the rows as T_RepFilter holds them, the condition values with the filter string
+// the engine writes into the template, the title lines, and remembered dates read back. The
+// dialog walks its controls and forwards to these.
+#pragma once
+
+#include "platform/ado.h"
+#include "platform/containers.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace varo::dialogs
+{
+
+// The columns of one T_RepFilter row; the control type upper-cased.
+struct FilterRow {
+    QString repKey, caption, markFrom, filterFrom, to, markTo, filterTo, ctrlType, ctrlSel,
+        groupStr;
+
+    static FilterRow read(Recordset &rs);
+
+    bool fromDefined() const { return !filterFrom.isEmpty() && !markFrom.isEmpty(); }
+    bool toDefined() const { return !filterTo.isEmpty() && !markTo.isEmpty(); }
+    // The tag a control of the row carries: template, lookup key, mark name, caption and group
+    // string, joined by "/" unescaped.
+    QString fromTag() const;
+    QString toTag() const;
+};
+
+// Part `index` of a control's tag (0 template, 1 lookup key, 2 mark name, 3 caption, 4 group).
+QString tagPart(const QString &tag, qint16 index);
+
+// One condition control as the filter sees it, in the order the dialog walks its controls.
+struct ConditionEntry {
+    enum class Kind { Date, Text, Choice };
+    Kind kind = Kind::Text;
+    QString tag;         // a choice's tag is its mark name
+    QVariant value;      // handed on under the mark: the picker's value, the box's or the text
+    QString filterValue; // written for "?" in the template; empty: the condition is "1=1"
+};
+
+// The catalogue fields the condition values carry along.
+struct ConditionReport {
+    QString name, pluginServer, subFlag, subValue;
+};
+
+// Each entry's value under its mark name, then "FGroupStr" (the group strings of empty text
+// boxes, "mark|group;" each), "strFilter" ("mark|condition" joined by "&"), "REP_KEY_Ex",
+// "RPT_SUB", "Name", "FRepPluginSvr" and "FRepSub".
+Dictionary composeConditionValues(const QList<ConditionEntry> &entries,
+                                  const ConditionReport &report);
+
+// How a date enters the filter: the day with 00:00:00 on the from side, 23:59:59 on the to side.
+QString filterDate(const QDate &date, bool from);
+
+// The title line of a text range: "<caption>从a到b", "--" for an open side, "<caption>全部"
+// when both are open (blanks alone count as open).
+QString textRangeTitle(const QString &caption, const QString &from, const QString &to);
+
+// A remembered date as the settings hold it ("yyyy-MM-dd", or without leading zeros, or with
+// slashes); raises a type mismatch for anything else.
+QDate rememberedDate(const QString &text);
+
+} // namespace varo::dialogs
