@@ -117,25 +117,12 @@ QStringList routeReports()
         r.defaultFilter = r.key == u"FP" ? 1 : 0;
         r.filterPlugName = r.defaultFilter ? QStringLiteral("Test.Filter") : QString();
         r.repPluginSvr = QString::fromLatin1(plugin);
-        s << insertReport(r)
-          << insertHeader({r.key,
-                           1,
-                           QStringLiteral("FNumber"),
-                           QStringLiteral("编码"),
-                           {},
-                           QStringLiteral("C"),
-                           1,
-                           {},
-                           QStringLiteral("0")})
-          << insertHeader({r.key,
-                           2,
-                           QStringLiteral("FQty"),
-                           QStringLiteral("数量"),
-                           {},
-                           QStringLiteral("N"),
-                           1,
-                           {},
-                           QStringLiteral("1")});
+        s << insertReport(r);
+        for (const char *column : {"1, 'FNumber', '编码', 'C', '0'", "2, 'FQty', '数量', 'N', '1'"})
+            s << QStringLiteral("insert into T_RepHeadCaption (FRepKey, FIndex, FRepColName, "
+                                "FRepColCaption, FRepColType, FSumCol, FRepColVisible) values "
+                                "('%1', %2, 1)")
+                     .arg(r.key, QString::fromUtf8(column));
     };
     report("FP", "2", "Test.Report");
     report("KW", "2", "");

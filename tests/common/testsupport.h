@@ -8,6 +8,7 @@
 #include "platform/ui.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,15 @@ namespace varo::test
 
 // "error <number>: <description>", the way failures print an error.
 QString describe(const Error &error);
+
+// A value as it prints (see the QDebug operators of the containers), to compare records by
+// their contents.
+template <typename T> QString printed(const T &value)
+{
+    QString text;
+    QDebug(&text).nospace() << value;
+    return text;
+}
 
 // Containers from literals: dictionary({{"FCaption", "x"}, {"FIndex", 1}}), vector({a, b}).
 Dictionary dictionary(std::initializer_list<std::pair<const char *, QVariant>> entries);

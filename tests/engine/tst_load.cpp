@@ -36,17 +36,6 @@ Vector keywords(const QString &entries)
     return list;
 }
 
-// Every entry as "name=value (type)", in the record's order.
-QStringList entries(const Dictionary &record)
-{
-    QStringList list;
-    for (int i = 0; i < record.Count(); ++i)
-        list << QStringLiteral("%1=%2 (%3)")
-                    .arg(record.keyAt(i), record.valueAt(i).toString(),
-                         record.valueAt(i).metaType().name());
-    return list;
-}
-
 // T_RepHeadCaption rows of R1 from "name|sum|serial" (missing: sum "0", serial "1"; "~" Null).
 QStringList headers(const QStringList &texts)
 {
@@ -223,35 +212,39 @@ private Q_SLOTS:
         QTest::addColumn<QString>("database");
         QTest::addColumn<QStringList>("headers");    // "name|sum|serial"
         QTest::addColumn<QStringList>("quantities"); // FQty per row
-        QTest::addColumn<QStringList>("totals");     // entries of the totals record
+        QTest::addColumn<QString>("totals");         // the totals record; none: ""
         const QStringList three{"1.5", "2", ""};
-        const QString total = "FQty=3.5 (double)", caption = "FName=合计： (QString)";
+        const QString total = "FQty: QVariant(double, 3.5)",
+                      price = "FPrice: QVariant(double, 7.5)", caption = "FName: \"合计：\"";
+        const auto totals = [](const QStringList &entries) -> QString {
+            return "Dictionary{" + entries.join(", ") + "}";
+        };
         for (const QString &kind : test::databaseKinds()) {
             databaseRow(kind, "1.5, 2 and empty give 3.5")
-                << QStringList{"FName", "FQty|1"} << three << QStringList{total, caption};
+                << QStringList{"FName", "FQty|1"} << three << totals({total, caption});
             databaseRow(kind, "leading number of the text, Null as 0")
                 << QStringList{"FQty|1"} << QStringList{"12abc", "abc", " 7 ", "3.5元", QString()}
-                << QStringList{"FQty=22.5 (double)", caption};
+                << totals({"FQty: QVariant(double, 22.5)", caption});
             databaseRow(kind, "FSumCol \"1 \" and \" 1\" count, \"01\" and empty do not")
                 << QStringList{"FQty|1 ", "FPrice| 1", "FName|01", "FOther|"} << three
-                << QStringList{total, "FPrice=7.5 (double)", caption};
+                << totals({total, price, caption});
             databaseRow(kind, "no sum column, no totals")
-                << QStringList{"FQty|01", "FPrice|", "FOther|1"} << three << QStringList{};
+                << QStringList{"FQty|01", "FPrice|", "FOther|1"} << three << QString();
             databaseRow(kind, "column name in any letter case")
-                << QStringList{"fqty|1"} << three << QStringList{total, caption};
+                << QStringList{"fqty|1"} << three << totals({total, caption});
             databaseRow(kind, "a later row of the column replaces the earlier")
                 << QStringList{"FQty|1|1", "FQty|0|2", "FPrice|0|1", "FPrice|1|2"} << three
-                << QStringList{"FPrice=7.5 (double)", caption};
+                << totals({price, caption});
             databaseRow(kind, "first field summed keeps the caption")
-                << QStringList{"FName|1", "FQty|1"} << three << QStringList{caption, total};
-            databaseRow(kind, "no rows") << QStringList{"FQty|1"} << QStringList{} << QStringList{};
+                << QStringList{"FName|1", "FQty|1"} << three << totals({caption, total});
+            databaseRow(kind, "no rows") << QStringList{"FQty|1"} << QStringList{} << QString();
         }
     }
     void buildRowVector()
     {
         QFETCH(QStringList, headers);
         QFETCH(QStringList, quantities);
-        QFETCH(QStringList, totals);
+        QFETCH(QString, totals);
         QStringList rows = ::headers(headers);
         rows << "create table T_Data (FOrder integer, FName varchar(50), FQty varchar(50), "
                 "FPrice varchar(50))";
@@ -269,11 +262,12 @@ private Q_SLOTS:
             return;
         QCOMPARE(records.Count(), int(quantities.size()) + (totals.isEmpty() ? 0 : 1));
         QVERIFY(rs.atEOF());
-        QCOMPARE(entries(records.Item(0).value<Dictionary>()).mid(0, 2),
-                 (QStringList{"FName=行1 (QString)",
-                              "FQty=" + quantities.first().trimmed() + " (QString)"}));
+        const QString first =
+            QStringLiteral("Dictionary{FName: \"行1\", FQty: \"%1\", FPrice: \"2.5\"}");
+        QCOMPARE(test::printed(records.Item(0).value<Dictionary>()),
+                 first.arg(quantities.first().trimmed()));
         if (!totals.isEmpty())
-            QCOMPARE(entries(records.Item(records.Count() - 1).value<Dictionary>()), totals);
+            QCOMPARE(test::printed(records.Item(records.Count() - 1).value<Dictionary>()), totals);
     }
 
     // Errors while shaping are shown in the engine's box and give no rows.
