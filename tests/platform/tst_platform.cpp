@@ -143,6 +143,18 @@ private Q_SLOTS:
         QCOMPARE(last.keys(), QStringList({"N", "T", "C"}));
         QVERIFY(last.value("N") == "text" && last.valueAt(1) == 42);
         QCOMPARE(records.first().keys(), QStringList({"N", "T"}));
+
+        // How containers and errors print in logs and in test failures.
+        w.Add(QVariant::fromValue(test::dictionary({{"F", "甲"}, {"Q", 3.5}, {"N", nullValue()}})));
+        const QString printed = test::printed(w) + test::printed(Error(91, "x"));
+        QCOMPARE(printed,
+                 R"(Vector[Empty, Empty, "a", Dictionary{F: "甲", Q: QVariant(double, 3.5), )"
+                 R"(N: Null}]Error(91, "x"))");
+        auto qtest = [](char *text) {
+            return QString::fromUtf8(std::unique_ptr<char[]>(text).get());
+        };
+        QCOMPARE(qtest(toString(w)) + qtest(toString(Error(91, "x"))), printed);
+        QCOMPARE(qtest(toString(Dictionary())) + qtest(toString(Vector())), "NothingNothing");
     }
 
     void conversions()
