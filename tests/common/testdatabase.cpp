@@ -150,19 +150,6 @@ void TestDatabase::execute(const QStringList &statements)
         m_connection.Execute(sql);
 }
 
-QString sqlFailure(Connection &connection, const Error &error, const char *statement)
-{
-    QString text = QString::fromUtf8(statement) + QStringLiteral(" raised ") + describe(error);
-    if (!connection.isNull()) {
-        const Errors &errors = connection.errors();
-        for (int i = 0; i < errors.Count(); ++i)
-            text += QStringLiteral("\n  provider error: %1 (SQLSTATE %2, native %3)")
-                        .arg(errors.Item(i).Description, errors.Item(i).SQLState,
-                             errors.Item(i).NativeError);
-    }
-    return text;
-}
-
 QTestData &databaseRow(const QString &kind, const char *name)
 {
     return QTest::newRow(qPrintable(kind + QStringLiteral(": ") + QString::fromUtf8(name))) << kind;

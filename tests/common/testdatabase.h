@@ -66,10 +66,6 @@ private:
     QString m_databaseName;
 };
 
-// The failure text for a statement that raised: the error plus the provider errors listed on
-// the connection.
-QString sqlFailure(Connection &connection, const Error &error, const char *statement);
-
 } // namespace varo::test
 
 // Declares a TestDatabase of the given kind; skips or fails the test when it cannot be had.
@@ -79,10 +75,3 @@ QString sqlFailure(Connection &connection, const Error &error, const char *state
         QSKIP(qPrintable(variable.errorString()));                                                 \
     QVERIFY2(variable.state() == varo::test::TestDatabase::State::Ready,                           \
              qPrintable(variable.errorString()))
-
-// Fails with the error and the connection's provider errors when the statement raises.
-#define VARO_VERIFY_SQL(connection, statement)                                                     \
-    do {                                                                                           \
-        if (const auto raised_ = varo::test::errorOf([&] { statement; }))                          \
-            QFAIL(qPrintable(varo::test::sqlFailure(connection, *raised_, #statement)));           \
-    } while (false)

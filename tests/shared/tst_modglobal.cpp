@@ -4,7 +4,6 @@
 #include "common/fakes.h"
 #include "common/testdatabase.h"
 #include "common/testsupport.h"
-#include "platform/automation.h"
 #include "platform/errornumbers.h"
 #include "platform/variant.h"
 #include "shared/modglobal.h"
@@ -200,15 +199,6 @@ private Q_SLOTS:
         QCOMPARE(result, failWith ? QString() : script.answer);
         QCOMPARE(recorder.texts(),
                  failWith ? QStringList{"错误编号:1234,错误描述:选择窗口打不开"} : QStringList());
-    }
-
-    void lookupItemWithoutComponent()
-    {
-        registerClass(QStringLiteral("VaroSelect.clsItemLook"), [] { return nullptr; });
-        test::MessageRecorder recorder;
-        QCOMPARE(LookupItem(QStringLiteral("Material")), QString());
-        QCOMPARE(recorder.texts().size(), 1);
-        QVERIFY(recorder.texts()[0].startsWith(QStringLiteral("错误编号:429,错误描述:")));
     }
 };
 
