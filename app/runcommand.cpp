@@ -13,7 +13,6 @@
 #include "platform/error.h"
 #include "platform/settings.h"
 #include "server/classfactory.h"
-#include "shared/modglobal.h"
 
 #include <QFileInfo>
 #include <optional>
@@ -213,10 +212,9 @@ int runCommand(const RunOptions &o, OutputFormat format, bool headless)
         return ExitStatus::HostFailure;
 
     const int status = runSteps(o, format, headless, *definitions, *data);
-    // The engine keeps the last request's connections in its shared variables; let them go
-    // while the application still exists, so that they close cleanly.
-    gLocConn() = Connection();
-    gSqlConn() = Connection();
+    // Let the engine's references go while the application still exists, so that the
+    // connections close cleanly.
+    server::releaseConnections();
     return status;
 }
 

@@ -1,6 +1,8 @@
 // Database access as the engine expects it: connections opened by the host, statements run
 // with Execute, recordsets opened in one of two modes, and the provider's errors kept on the
 // connection. The only place besides the host glue that talks to QtSql.
+// Public: a host opens its connections with Connection::open and hands them over in a QVariant;
+// plug-ins run their queries through them. Connections, recordsets and fields are shared handles.
 #pragma once
 
 #include <QList>

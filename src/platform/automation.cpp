@@ -6,8 +6,8 @@
 #include "errornumbers.h"
 #include "variant.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -16,6 +16,7 @@
 #include <QMutex>
 #include <QPluginLoader>
 #include <QProcessEnvironment>
+#include <dlfcn.h>
 #include <map>
 
 namespace varo
@@ -65,6 +66,18 @@ Error cannotCreate()
 {
     return Error(ErrorNumber::CannotCreateObject,
                  QStringLiteral("ActiveX component can't create object"));
+}
+
+// The plug-ins installed with the engine sit in "varo/plugins" beside this library, in the build
+// tree as in any install prefix, so that a relocated prefix and a host installed elsewhere
+// still find them.
+QString installedPluginFolder()
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<const void *>(&installedPluginFolder), &info) || !info.dli_fname)
+        return QString();
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).canonicalPath() +
+           QStringLiteral("/varo/plugins");
 }
 
 // The plug-in file that declares a ProgID in its metadata, or an empty string.
@@ -180,11 +193,9 @@ QStringList pluginPaths()
     const QString env = qEnvironmentVariable("VARO_PLUGIN_PATH");
     for (const QString &p : env.split(u':', Qt::SkipEmptyParts))
         paths.append(p);
-    if (QCoreApplication::instance()) {
-        const QString appDir = QCoreApplication::applicationDirPath();
-        paths.append(appDir + QStringLiteral("/../plugins"));
-        paths.append(appDir + QStringLiteral("/../lib/varo/plugins"));
-    }
+    static const QString installed = installedPluginFolder();
+    if (!installed.isEmpty())
+        paths.append(installed);
     return paths;
 }
 

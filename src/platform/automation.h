@@ -2,6 +2,9 @@
 // plug-in libraries are Qt plug-ins whose metadata lists the ProgIDs they create. Members are
 // Q_INVOKABLE methods and Q_PROPERTYs; a QVariant& parameter is a by-reference argument whose
 // new value the caller sees. Names match without regard to letter case, as late binding does.
+// Public: hosts create the report objects with createObject and call them through Object;
+// plug-in libraries implement ComponentFactory. A host may rely on the search order of
+// pluginPaths() and on the error numbers 429, 438 and 450 below.
 #pragma once
 
 #include <QList>
@@ -57,7 +60,8 @@ void registerClass(const QString &progId, Factory factory);
 void unregisterClass(const QString &progId);
 
 // Folders searched for plug-in libraries: those added here, then the folders of the
-// VARO_PLUGIN_PATH environment variable, then the install folder.
+// VARO_PLUGIN_PATH environment variable, then the engine's own plug-in folder ("varo/plugins"
+// in the folder of the engine's libraries).
 void addPluginPath(const QString &folder);
 QStringList pluginPaths();
 

@@ -1,5 +1,7 @@
 // Vector and Dictionary, the two containers the engine shares with hosts and plug-ins.
 // Both are handles: copying shares the object, and a default-constructed handle is nothing.
+// Public: the report objects' results and every row record are these; a host may rely on
+// insertion order and on names that match without regard to letter case.
 #pragma once
 
 #include <QHash>

@@ -1,5 +1,7 @@
 // The one error type of the engine: a number and a description, raised by the platform layer,
 // by the engine and by components, and caught by the nearest procedure that traps errors.
+// Public: a host catches varo::Error around calls by name; a plug-in raises it to report a
+// failure that the engine shows to the user.
 #pragma once
 
 #include <QString>

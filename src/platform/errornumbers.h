@@ -1,5 +1,6 @@
 // Every error number the engine and its platform layer raise themselves. Numbers follow the
 // automation conventions that hosts already know; the engine's own start at 1000.
+// Public: the numbers are stable; hosts may branch on them.
 #pragma once
 
 namespace varo::ErrorNumber

@@ -1,6 +1,8 @@
 // What the engine needs of the windowing system: message boxes, letting pending window messages
 // run, and modal dialogs. A headless host or a test installs a message sink (boxes are recorded,
 // never shown) and a modal driver (fills a dialog's controls and presses OK or Cancel).
+// Public: a host without a screen installs both; a plug-in shows its dialogs through
+// execModal so that such a host can answer them.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,7 @@
 // Automation values as the engine sees them: QVariant with a distinct Null (SQL NULL) next to
 // Empty (a value never set), and the conversions the engine's procedures rely on.
+// Public: plug-ins use these to read the arguments the engine passes; Null and Empty are as
+// described here in every value a host reads.
 #pragma once
 
 #include "platform/error.h"

@@ -3,6 +3,7 @@
 #include "engine/funcreport.h"
 #include "engine_x/rptx.h"
 #include "platform/automation.h"
+#include "shared/modglobal.h"
 
 namespace varo::server
 {
@@ -11,6 +12,12 @@ void registerClasses()
 {
     registerClass(QStringLiteral("VaroReportEngine.FuncReport"), [] { return new FuncReport; });
     registerClass(QStringLiteral("VaroReportEngine.rptX"), [] { return new rptX; });
+}
+
+void releaseConnections()
+{
+    gLocConn() = Connection();
+    gSqlConn() = Connection();
 }
 
 } // namespace varo::server
