@@ -122,7 +122,8 @@ bool FuncReport::keywordRoute(const QString &sKey)
 {
     if (!ShowFilter(sKey))
         return false;
-    const QString sql = ExpandKeywordSql(m_state.m_Keywords, sKey);
+    const QString sql = ExpandKeywordSql(m_state.m_Keywords, sKey, MissingKeywords::Fail,
+                                         m_state.m_OfferedKeywords);
     if (!ValidateSql(sql))
         return false;
     ui::letMessagesRun();
@@ -196,6 +197,7 @@ bool FuncReport::ShowFilter(const QString &strKey)
         m_state.Result.set(QStringLiteral("OK"), true);
         m_state.Result.set(QStringLiteral("Error"), QString());
         m_state.m_Keywords = m_KeywordDialog->Keywords();
+        m_state.m_OfferedKeywords = records;
         m_state.Title = m_KeywordDialog->Titles();
         return true;
     } catch (const std::exception &e) {

@@ -34,6 +34,9 @@ struct ReportState {
     QVariant m_RepSerial;
     Vector m_PluginHeader;
     Vector m_Keywords;
+    // The keyword records the dialog was offered (FKeyword, FValueType, ...): the expansion
+    // reads each keyword's type from them.
+    Vector m_OfferedKeywords;
 };
 
 } // namespace varo

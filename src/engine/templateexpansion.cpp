@@ -2,9 +2,15 @@
 
 #include "platform/error.h"
 #include "platform/errornumbers.h"
+#include "platform/filterstring.h"
 #include "platform/variant.h"
+#include "shared/markerfinder.h"
 #include "shared/modglobal.h"
+#include "shared/sqlvalues.h"
 
+#include <QHash>
+#include <algorithm>
+#include <map>
 #include <optional>
 
 namespace varo
@@ -25,119 +31,259 @@ std::optional<QString> readTemplate(const QString &sKey)
 
 const QString kAlwaysTrue = QStringLiteral(" 1=1 ");
 
-// The working text of the keyword substitution, and the stretches of it that are " 1=1 " put
-// there by the substitution itself.
-//
-// A marker is never looked for inside those inserted stretches. Searching them again, as a
-// plain search from the start of the text would, never ends for a marker that occurs in
-// " 1=1 " (a bare digit, "=", a blank); skipping them gives the same result for every other
-// template. An empty marker occurs nowhere, since replacing it would change nothing. Each
-// removal of an empty keyword's stretch takes at least one "{" and one "}" out of the text,
-// and a marker without a "{" before it or a "}" after it fails the expansion, so the
-// substitution always ends.
-class KeywordText
+Error limitError(const QString &message)
+{
+    return Error(ErrorNumber::UnsafeSql, message);
+}
+
+// Text being built from a template, never longer than the SQL that may run.
+class Output
 {
 public:
-    explicit KeywordText(QString text) : m_text(std::move(text)) {}
-
-    const QString &text() const { return m_text; }
-
-    // The first occurrence of the marker outside inserted stretches, or -1.
-    qsizetype find(const QString &marker) const { return findFrom(marker, 0, true); }
-
-    // Replaces a marker by a value everywhere outside inserted stretches.
-    void replaceMarker(const QString &marker, const QString &value)
+    void append(QStringView text)
     {
-        replaceAll(marker, value, false);
+        if (m_text.size() + text.size() > SqlLimit::ExpandedSql)
+            throw limitError(sqlTooLong());
+        m_text += text;
+    }
+    QString take() { return std::move(m_text); }
+
+private:
+    QString m_text;
+};
+
+// Positions of one kind of brace that are still part of the template, with the nearest one
+// before or after a position found in near-constant time (disjoint sets over the braces).
+class Braces
+{
+public:
+    Braces(QStringView text, QChar brace, bool searchBackwards) : m_backwards(searchBackwards)
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i) == brace)
+                m_positions.append(i);
+        }
+        m_link.resize(m_positions.size());
+        for (qsizetype i = 0; i < m_link.size(); ++i)
+            m_link[i] = i;
     }
 
-    // Replaces every copy of an optional "{...}" stretch by " 1=1 ". A stretch may hold
-    // stretches inserted before (nested braces); they go with it.
-    void replaceStretch(const QString &stretch) { replaceAll(stretch, kAlwaysTrue, true); }
-
-    void removeBraces()
+    // The last live brace at or before `at` (backwards), or the first at or after it; -1 if none.
+    qsizetype nearest(qsizetype at) const
     {
-        // Inserted stretches hold no braces, but removing braces before them shifts them.
-        QString out;
-        out.reserve(m_text.size());
-        QList<Range> ranges;
-        qsizetype next = 0;
-        for (qsizetype i = 0; i < m_text.size(); ++i) {
-            if (next < m_inserted.size() && m_inserted.at(next).start == i)
-                ranges.append({out.size(), m_inserted.at(next++).length});
-            const QChar c = m_text.at(i);
-            if (c != u'{' && c != u'}')
-                out += c;
-        }
-        m_text = std::move(out);
-        m_inserted = std::move(ranges);
+        const auto it = m_backwards ? std::upper_bound(m_positions.begin(), m_positions.end(), at)
+                                    : std::lower_bound(m_positions.begin(), m_positions.end(), at);
+        const qsizetype index =
+            find(m_backwards ? (it - m_positions.begin()) - 1 : it - m_positions.begin());
+        return index >= 0 && index < m_positions.size() ? m_positions.at(index) : -1;
+    }
+
+    // Takes the braces in [from, to) out of the template.
+    void remove(qsizetype from, qsizetype to)
+    {
+        auto first = std::lower_bound(m_positions.begin(), m_positions.end(), from);
+        for (qsizetype i = first - m_positions.begin();
+             i < m_positions.size() && m_positions.at(i) < to; ++i)
+            m_link[i] = m_backwards ? i - 1 : i + 1;
     }
 
 private:
-    struct Range {
-        qsizetype start;
-        qsizetype length;
-    };
-
-    void replaceAll(const QString &from, const QString &to, bool stretch)
+    qsizetype find(qsizetype i) const
     {
-        QString out;
-        QList<Range> ranges;
-        qsizetype copied = 0;
-        qsizetype at = findFrom(from, 0, !stretch);
-        auto keepRangesBefore = [&](qsizetype end, qsizetype shift) {
-            for (const Range &r : std::as_const(m_inserted)) {
-                if (r.start >= copied && r.start + r.length <= end)
-                    ranges.append({r.start + shift, r.length});
-            }
-        };
-        while (at >= 0) {
-            keepRangesBefore(at, out.size() - copied);
-            out += QStringView(m_text).mid(copied, at - copied);
-            if (stretch)
-                ranges.append({out.size(), to.size()});
-            out += to;
-            copied = at + from.size();
-            at = findFrom(from, copied, !stretch);
+        qsizetype root = i;
+        while (root >= 0 && root < m_link.size() && m_link.at(root) != root)
+            root = m_link.at(root);
+        // Path compression keeps later searches short.
+        while (i >= 0 && i < m_link.size() && m_link.at(i) != i) {
+            const qsizetype next = m_link.at(i);
+            m_link[i] = root;
+            i = next;
         }
-        keepRangesBefore(m_text.size(), out.size() - copied);
-        out += QStringView(m_text).mid(copied);
-        m_text = std::move(out);
-        m_inserted = std::move(ranges);
+        return root;
     }
 
-    bool overlapsInserted(qsizetype at, qsizetype length) const
-    {
-        for (const Range &r : m_inserted) {
-            if (at < r.start + r.length && r.start < at + length)
-                return true;
-        }
-        return false;
-    }
-
-    qsizetype findFrom(const QString &text, qsizetype from, bool avoidInserted) const
-    {
-        if (text.isEmpty())
-            return -1;
-        for (qsizetype at = m_text.indexOf(text, from); at >= 0;
-             at = m_text.indexOf(text, at + 1)) {
-            if (!avoidInserted || !overlapsInserted(at, text.size()))
-                return at;
-        }
-        return -1;
-    }
-
-    QString m_text;
-    QList<Range> m_inserted; // ascending, disjoint
+    bool m_backwards;
+    QList<qsizetype> m_positions;
+    mutable QList<qsizetype> m_link;
 };
 
-Error noOptionalStretch()
+// What takes the place of a stretch of the template.
+struct Replacement {
+    qsizetype end; // exclusive
+    int keyword;   // -1: an optional stretch turned into " 1=1 "
+};
+
+// The keyword substitution as one walk over the template: every marker occurrence is found
+// once, replacements are recorded by position, and the text is written once at the end.
+// Values are never searched for markers or braces, and a value goes between quotes with its
+// apostrophes doubled or, outside quotes, only as a literal of its keyword's kind.
+class KeywordExpansion
 {
-    return Error(ErrorNumber::SubscriptOutOfRange,
-                 QStringLiteral("a keyword without value stands outside \"{\" and \"}\""));
+public:
+    struct Keyword {
+        QString marker;
+        QString value;
+        LiteralKind kind;
+    };
+
+    KeywordExpansion(const QString &sqlTemplate, QList<Keyword> keywords)
+        : m_template(sqlTemplate), m_keywords(std::move(keywords)),
+          m_opens(sqlTemplate, u'{', true), m_closes(sqlTemplate, u'}', false)
+    {
+    }
+
+    QString run()
+    {
+        QStringList markers;
+        for (const Keyword &k : std::as_const(m_keywords))
+            markers.append(k.marker);
+        const QList<QList<qsizetype>> found = MarkerFinder(markers).occurrences(m_template);
+        for (int k = 0; k < m_keywords.size(); ++k) {
+            const Keyword &keyword = m_keywords.at(k);
+            const qsizetype length = keyword.marker.size();
+            qsizetype lastEnd = 0;
+            for (const qsizetype at : found.at(k)) {
+                if (at < lastEnd || !isFree(at, at + length))
+                    continue;
+                if (!trimBlanks(keyword.value).isEmpty()) {
+                    replace(at, at + length, k);
+                    lastEnd = at + length;
+                    continue;
+                }
+                const qsizetype open = m_opens.nearest(at);
+                const qsizetype close = m_closes.nearest(at);
+                if (open < 0 || close < 0)
+                    throw Error(ErrorNumber::SubscriptOutOfRange,
+                                QStringLiteral("a keyword without value stands outside \"{\" "
+                                               "and \"}\""));
+                replace(open, close + 1, -1);
+            }
+        }
+        return write();
+    }
+
+private:
+    bool isFree(qsizetype from, qsizetype to) const
+    {
+        auto it = m_replaced.upper_bound(from);
+        if (it != m_replaced.begin() && std::prev(it)->second.end > from)
+            return false;
+        return it == m_replaced.end() || it->first >= to;
+    }
+
+    // Records a replacement of [from, to); an optional stretch swallows those inside it.
+    void replace(qsizetype from, qsizetype to, int keyword)
+    {
+        m_replaced.erase(m_replaced.lower_bound(from), m_replaced.lower_bound(to));
+        m_replaced.emplace(from, Replacement{to, keyword});
+        m_opens.remove(from, to);
+        m_closes.remove(from, to);
+    }
+
+    QString write() const
+    {
+        Output out;
+        bool quoted = false;
+        qsizetype at = 0;
+        auto copyTemplate = [&](qsizetype to) {
+            qsizetype run = at;
+            for (; at < to; ++at) {
+                const QChar c = m_template.at(at);
+                if (c == u'\'')
+                    quoted = !quoted;
+                if (c == u'{' || c == u'}') {
+                    out.append(QStringView(m_template).mid(run, at - run));
+                    run = at + 1;
+                }
+            }
+            out.append(QStringView(m_template).mid(run, at - run));
+        };
+        for (const auto &[from, r] : m_replaced) {
+            copyTemplate(from);
+            if (r.keyword < 0) {
+                out.append(kAlwaysTrue);
+            } else {
+                const Keyword &k = m_keywords.at(r.keyword);
+                if (quoted)
+                    out.append(quotedValue(k.value));
+                else if (isLiteral(k.value, k.kind))
+                    out.append(k.value);
+                else
+                    throw limitError(refusalMessage(k.marker, k.value, k.kind));
+            }
+            at = r.end;
+        }
+        copyTemplate(m_template.size());
+        return out.take();
+    }
+
+    const QString &m_template;
+    QList<Keyword> m_keywords;
+    Braces m_opens;
+    Braces m_closes;
+    std::map<qsizetype, Replacement> m_replaced; // by start; disjoint
+};
+
+// Shows a refusal or a limit, which is the user's to mend; other failures stay silent, as
+// the expansion's callers report an empty SQL text.
+QString failed(const std::exception &e)
+{
+    const Error error = toError(e);
+    if (error.number() == ErrorNumber::UnsafeSql)
+        ShowMessage(error.description());
+    return QString();
 }
 
 } // namespace
+
+QString expandPlaceholders(const QString &sqlTemplate, const QString &strFilter)
+{
+    if (sqlTemplate.size() > SqlLimit::Template)
+        throw limitError(templateTooLong());
+    // Each item upper-cases the text before it writes its value, so every value but the last
+    // item's ends in upper case, and the first item of a name fills all of its placeholders.
+    struct Item {
+        QString name;
+        QString value;
+    };
+    QList<Item> items;
+    const QString bar = QStringLiteral("|");
+    for (const QString &part : strFilter.split(u'&')) {
+        if (part.isEmpty())
+            continue;
+        const QString item = trimBlanks(part);
+        const QString value = unescapeFilterText(GetPart(item, bar, 1));
+        if (value.size() > SqlLimit::Value)
+            throw limitError(valueTooLong());
+        items.append({GetPart(item, bar, 0).toUpper(), value});
+    }
+    if (items.isEmpty())
+        return sqlTemplate;
+    QHash<QString, QString> values;
+    for (qsizetype i = items.size() - 1; i >= 0; --i)
+        values.insert(items.at(i).name,
+                      i == items.size() - 1 ? items.at(i).value : items.at(i).value.toUpper());
+
+    const QString sql = sqlTemplate.toUpper();
+    Output out;
+    qsizetype copied = 0;
+    qsizetype close = -1; // the first "}" after the current "{", found once per "}"
+    for (qsizetype open = sql.indexOf(u'{'); open >= 0; open = sql.indexOf(u'{', open + 1)) {
+        if (close <= open)
+            close = sql.indexOf(u'}', open + 1);
+        if (close < 0)
+            break;
+        const auto value = values.constFind(sql.mid(open + 1, close - open - 1));
+        if (value == values.constEnd())
+            continue;
+        out.append(QStringView(sql).mid(copied, open - copied));
+        out.append(*value);
+        copied = close + 1;
+        open = close;
+    }
+    out.append(QStringView(sql).mid(copied));
+    return out.take();
+}
 
 QString ExpandFilterSql(const Dictionary &conditionValues, const QString &sKey)
 {
@@ -145,50 +291,40 @@ QString ExpandFilterSql(const Dictionary &conditionValues, const QString &sKey)
         std::optional<QString> sql = readTemplate(sKey);
         if (!sql)
             return QString();
-        const QString filter = toText(conditionValues.value(QStringLiteral("strFilter")));
-        const QString bar = QStringLiteral("|");
-        for (const QString &part : filter.split(u'&')) {
-            if (part.isEmpty())
-                continue;
-            *sql = sql->toUpper();
-            const QString item = trimBlanks(part);
-            const QString name = GetPart(item, bar, 0).toUpper();
-            const QString value = GetPart(item, bar, 1);
-            sql->replace(u'{' + name + u'}', value);
-        }
-        return *sql;
-    } catch (const std::exception &) {
-        return QString();
+        return expandPlaceholders(*sql, toText(conditionValues.value(QStringLiteral("strFilter"))));
+    } catch (const std::exception &e) {
+        return failed(e);
     }
 }
 
-QString expandKeywords(const QString &sqlTemplate, const Vector &keywords)
+QString expandKeywords(const QString &sqlTemplate, const Vector &keywords, const Vector &offered)
 {
-    KeywordText work(sqlTemplate);
+    if (sqlTemplate.size() > SqlLimit::Template)
+        throw limitError(templateTooLong());
+    QHash<QString, QVariant> types;
+    for (const QVariant &item : offered.isNull() ? QVariantList() : offered.items()) {
+        const Dictionary record = item.value<Dictionary>();
+        if (!record.isNull())
+            types.insert(trimBlanks(toText(NullToValue(record.value(QStringLiteral("FKeyword"))))),
+                         record.value(QStringLiteral("FValueType")));
+    }
+    QList<KeywordExpansion::Keyword> list;
     for (const QVariant &item : keywords.items()) {
         const Dictionary keyword = item.value<Dictionary>();
         if (keyword.isNull())
             throw Error(ErrorNumber::ObjectNotSet,
                         QStringLiteral("Object variable or With block variable not set"));
-        const QString marker = toText(keyword.value(QStringLiteral("FKeyword")));
         const QString value = toText(keyword.value(QStringLiteral("FValue")));
-        if (!trimBlanks(value).isEmpty()) {
-            work.replaceMarker(marker, value);
-            continue;
-        }
-        for (qsizetype at = work.find(marker); at >= 0; at = work.find(marker)) {
-            const qsizetype open = work.text().lastIndexOf(u'{', at);
-            const qsizetype close = work.text().indexOf(u'}', at);
-            if (open < 0 || close < 0)
-                throw noOptionalStretch();
-            work.replaceStretch(work.text().mid(open, close - open + 1));
-        }
+        if (value.size() > SqlLimit::Value)
+            throw limitError(valueTooLong());
+        const QString marker = toText(keyword.value(QStringLiteral("FKeyword")));
+        list.append({marker, value, keywordLiteralKind(types.value(marker))});
     }
-    work.removeBraces();
-    return work.text();
+    return KeywordExpansion(sqlTemplate, std::move(list)).run();
 }
 
-QString ExpandKeywordSql(const Vector &keywords, const QString &sKey, MissingKeywords missing)
+QString ExpandKeywordSql(const Vector &keywords, const QString &sKey, MissingKeywords missing,
+                         const Vector &offered)
 {
     try {
         std::optional<QString> sql = readTemplate(sKey);
@@ -196,9 +332,9 @@ QString ExpandKeywordSql(const Vector &keywords, const QString &sKey, MissingKey
             return QString();
         if (keywords.isNull() && missing == MissingKeywords::RemoveBraces)
             return expandKeywords(*sql, Vector::create());
-        return expandKeywords(*sql, keywords);
-    } catch (const std::exception &) {
-        return QString();
+        return expandKeywords(*sql, keywords, offered);
+    } catch (const std::exception &e) {
+        return failed(e);
     }
 }
 

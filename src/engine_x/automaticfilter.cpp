@@ -73,6 +73,7 @@ bool rptX::ShowFilterAuto()
         m_state.Result.set(QStringLiteral("OK"), true);
         m_state.Result.set(QStringLiteral("Error"), QString());
         m_state.m_Keywords = objectFrom<Vector>(dialog.get(QStringLiteral("Keywords")));
+        m_state.m_OfferedKeywords = records;
         m_state.Title = objectFrom<Vector>(dialog.get(QStringLiteral("Titles")));
         return true;
     } catch (const std::exception &e) {

@@ -182,8 +182,8 @@ void rptX::LoadReportData()
             m_state.Title = objectFrom<Vector>(report.get(QStringLiteral("ReturnFilterTitle")));
             report = Object();
         } else if (m_RepSub == RouteCode::Keywords) {
-            const QString sql =
-                ExpandKeywordSql(m_state.m_Keywords, key, MissingKeywords::RemoveBraces);
+            const QString sql = ExpandKeywordSql(
+                m_state.m_Keywords, key, MissingKeywords::RemoveBraces, m_state.m_OfferedKeywords);
             if (!ValidateSql(sql)) {
                 m_state.Result.set(QStringLiteral("OK"), false);
                 m_ProgBar->Unload();

@@ -20,5 +20,6 @@ constexpr int NoCurrentRecord = 3021;      // EOF or BOF is true, no row to read
 constexpr int ItemNotFound = 3265;         // no field of that name or index
 constexpr int ForwardOnly = 3219;          // a forward-only cursor cannot move back
 constexpr int Unexpected = 1002;           // a non-engine exception reached a trap
+constexpr int UnsafeSql = 1003;            // a value refused outside quotes, or a size limit
 
 } // namespace varo::ErrorNumber

@@ -9,6 +9,7 @@
 #include "platform/errornumbers.h"
 #include "platform/variant.h"
 #include "shared/modglobal.h"
+#include "shared/sqlvalues.h"
 
 #include <QTest>
 
@@ -89,6 +90,15 @@ private Q_SLOTS:
         row("only brace is the first character", "{ x #K# y", "#K#=", nullptr);
         row("bare digit marker with a brace only before it", "{ a 1 b", "1=", nullptr);
         row("Null value", "{#K#}", "#K#", nullptr);
+        // Values are data: quoted with their apostrophes doubled, never searched for markers or
+        // braces, and outside quotes only a number or a column list.
+        row("apostrophes doubled between quotes", "{x='#K#'}", "#K#=O'Brien' or '1'='1",
+            "x='O''Brien'' or ''1''=''1'");
+        row("a value is never searched again", "a='#A#' {b='#B#'}", "#A#=#B#{x};#B#=2",
+            "a='#B#{x}' b='2'");
+        row("a sort rule outside quotes", "order by #S#", "#S#=FDate desc, 2 ASC",
+            "order by FDate desc, 2 ASC");
+        row("anything else outside quotes", "where q >= #Q#", "#Q#=0 or 1=1", nullptr);
     }
     // A template that cannot be expanded raises; the expansion ends rather than looping.
     void expandKeywords()
@@ -101,6 +111,51 @@ private Q_SLOTS:
                                      varo::expandKeywords(sqlTemplate, keywords(keywordList)));
         else
             QCOMPARE(varo::expandKeywords(sqlTemplate, keywords(keywordList)), expected);
+    }
+
+    // Inputs that once took minutes expand in a time proportional to their size; sizes past
+    // the limits are refused with the message the user sees.
+    void limits_data()
+    {
+        QTest::addColumn<QString>("sqlTemplate");
+        QTest::addColumn<QString>("filter"); // null: keywordList applies
+        QTest::addColumn<QString>("keywordList");
+        QTest::addColumn<QString>("expected");
+        const QString filler(SqlLimit::Value, u'x');
+        QString many, manyList, manyExpected;
+        for (int i = 0; i < 6000; ++i) {
+            many += QString("{and f%1='#K%1#'}").arg(i);
+            manyList += QString("#K%1#=v;").arg(i);
+            manyExpected += QString("and f%1='v'").arg(i);
+        }
+        QTest::newRow("64,000 stretches") << QString("w {a=#K#}").repeated(64000) << QString()
+                                          << "#K#=" << QString("w  1=1 ").repeated(64000);
+        QTest::newRow("6,000 keywords") << many << QString() << manyList << manyExpected;
+        QTest::newRow("placeholders typed into values")
+            << "{A}{B}"
+            << "A|" + QString("{B}").repeated(300) + "&B|" + QString("{A}").repeated(300) << ""
+            << QString("{B}").repeated(300) + QString("{A}").repeated(300);
+        QTest::newRow("template") << QString(SqlLimit::Template + 1, u' ') << ""
+                                  << "" << templateTooLong();
+        QTest::newRow("value") << "'#K#'" << QString() << "#K#=x" + filler << valueTooLong();
+        QTest::newRow("expanded SQL")
+            << QString("{A}").repeated(100) << "A|" + filler << "" << sqlTooLong();
+    }
+    void limits()
+    {
+        QFETCH(QString, sqlTemplate);
+        QFETCH(QString, filter);
+        QFETCH(QString, keywordList);
+        QFETCH(QString, expected);
+        QString sql;
+        try {
+            sql = filter.isNull() ? varo::expandKeywords(sqlTemplate, keywords(keywordList))
+                                  : expandPlaceholders(sqlTemplate, filter);
+        } catch (const Error &e) {
+            QCOMPARE(e.number(), ErrorNumber::UnsafeSql);
+            sql = e.description();
+        }
+        QCOMPARE(sql, expected);
     }
 
     void expandFilterSql_data()
@@ -124,7 +179,7 @@ private Q_SLOTS:
             row("blanks next to | stay, blanks at the ends go", "where x={a } and y={a}",
                 "  a | 1  ", "WHERE X= 1 AND Y={A}");
             row("every occurrence, any letter case", "{a}+{A}", "&a|1&", "1+1");
-            row("later item sees the earlier value", "{a} {zz}", "a|{b}&b|2", "2 {ZZ}");
+            row("a value is never searched again", "{a} {zz}", "a|{b}&b|2", "{B} {ZZ}");
             row("no template row", nullptr, "a|1", "");
             row("Null template", "~", "a|1", "");
             row("Null filter string", "where {a}", QVariant::fromValue(nullptr), "");

@@ -97,6 +97,21 @@ private Q_SLOTS:
             row << "PLUG" << QStringList{"txtItemt0=Z"} << QStringList{"NT|FNumber<='Z'&NF|1=1"}
                 << QStringList{"编码从--到Z"} << QStringList{"编码", "数量", "附加"};
         });
+        // Typed values stay data: an apostrophe is doubled, "&" and "|" travel inside the
+        // condition, and the statement keeps its shape.
+        eachKindAndObject("keywords, hostile value", [&](QTestData &row) {
+            row << "KW" << QStringList{"#FROM#=B' or '1'='1"} << QStringList{"C", "合计："}
+                << QStringList{} << both;
+        });
+        eachKindAndObject("condition template, hostile value", [&](QTestData &row) {
+            row << "SQL" << QStringList{"txtItemt0=B' or '1'='1"} << QStringList{"A", "B", "合计："}
+                << QStringList{"编码从--到B' or '1'='1"} << both;
+        });
+        eachKindAndObject("condition plug-in, separators in a value", [&](QTestData &row) {
+            row << "PLUG" << QStringList{"txtItemt0=Z'&NF|x"}
+                << QStringList{"NT|FNumber<='Z''\uE026NF\uE07Cx'&NF|1=1"}
+                << QStringList{"编码从--到Z'&NF|x"} << QStringList{"编码", "数量", "附加"};
+        });
     }
     void routes()
     {

@@ -1,6 +1,7 @@
 #include "pluginsupport.h"
 
 #include "common/demoerrors.h"
+#include "platform/filterstring.h"
 #include "platform/variant.h"
 
 #include <memory>
@@ -79,7 +80,7 @@ QStringList filterConditions(const QString &strFilter)
         const QStringList parts = pair.split(u'|');
         if (parts.size() < 2)
             continue;
-        const QString condition = parts.at(1).trimmed();
+        const QString condition = unescapeFilterText(parts.at(1)).trimmed();
         if (!condition.isEmpty())
             conditions.append(condition);
     }

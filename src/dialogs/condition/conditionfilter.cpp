@@ -2,8 +2,10 @@
 
 #include "platform/error.h"
 #include "platform/errornumbers.h"
+#include "platform/filterstring.h"
 #include "platform/variant.h"
 #include "shared/modglobal.h"
+#include "shared/sqlvalues.h"
 
 #include <QStringList>
 
@@ -51,6 +53,34 @@ QString tagPart(const QString &tag, qint16 index)
     return GetPart(tag, QStringLiteral("/"), index);
 }
 
+QString fillCondition(const QString &conditionTemplate, const QString &value)
+{
+    const QVector<bool> quoted = quotedPositions(conditionTemplate);
+    const QString between = quotedValue(value);
+    QString condition;
+    condition.reserve(conditionTemplate.size() + value.size());
+    for (qsizetype i = 0; i < conditionTemplate.size(); ++i) {
+        const QChar c = conditionTemplate.at(i);
+        if (c == u'?')
+            condition += quoted.at(i) ? between : value;
+        else
+            condition += c;
+    }
+    return condition;
+}
+
+QString textValueRefusal(const QString &conditionTemplate, const QString &caption,
+                         const QString &value)
+{
+    const QVector<bool> quoted = quotedPositions(conditionTemplate);
+    for (qsizetype i = 0; i < conditionTemplate.size(); ++i) {
+        if (conditionTemplate.at(i) == u'?' && !quoted.at(i) &&
+            !isLiteral(value, LiteralKind::Number))
+            return refusalMessage(caption, value, LiteralKind::Number);
+    }
+    return QString();
+}
+
 Dictionary composeConditionValues(const QList<ConditionEntry> &entries,
                                   const ConditionReport &report)
 {
@@ -66,7 +96,7 @@ Dictionary composeConditionValues(const QList<ConditionEntry> &entries,
         values.set(mark, entry.value);
         QString condition = QStringLiteral("1=1");
         if (!entry.filterValue.isEmpty())
-            condition = tagPart(entry.tag, 0).replace(u'?', entry.filterValue);
+            condition = escapeFilterText(fillCondition(tagPart(entry.tag, 0), entry.filterValue));
         else if (const QString group = tagPart(entry.tag, 4);
                  entry.kind == ConditionEntry::Kind::Text && !group.isEmpty())
             groups += mark + u'|' + group + u';';

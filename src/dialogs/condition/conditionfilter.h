@@ -42,13 +42,23 @@ struct ConditionEntry {
     QString filterValue; // written for "?" in the template; empty: the condition is "1=1"
 };
 
+// A row's condition with the value written for each "?": between quotes with its apostrophes
+// doubled, elsewhere as it stands.
+QString fillCondition(const QString &conditionTemplate, const QString &value);
+
+// The message that refuses a typed value, or "" when the value is safe: a value that would
+// stand outside the quotes of its condition must be a number.
+QString textValueRefusal(const QString &conditionTemplate, const QString &caption,
+                         const QString &value);
+
 // The catalogue fields the condition values carry along.
 struct ConditionReport {
     QString name, pluginServer, subFlag, subValue;
 };
 
 // Each entry's value under its mark name, then "FGroupStr" (the group strings of empty text
-// boxes, "mark|group;" each), "strFilter" ("mark|condition" joined by "&"), "REP_KEY_Ex",
+// boxes, "mark|group;" each), "strFilter" ("mark|condition" joined by "&", each condition
+// through escapeFilterText), "REP_KEY_Ex",
 // "RPT_SUB", "Name", "FRepPluginSvr" and "FRepSub".
 Dictionary composeConditionValues(const QList<ConditionEntry> &entries,
                                   const ConditionReport &report);

@@ -11,6 +11,7 @@
 #include "platform/ui.h"
 #include "platform/variant.h"
 #include "shared/modglobal.h"
+#include "shared/sqlvalues.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -487,8 +488,30 @@ void FrmCondition::RememberValues(const QString &sKey, int mode)
     }
 }
 
+bool FrmCondition::refuseUnsafeValue()
+{
+    const Rows &r = m_rows;
+    for (qsizetype i = 0; i < r.txtItemf.size(); ++i) {
+        for (QLineEdit *box : {r.txtItemf.at(i), r.txtItemt.at(i)}) {
+            const QString tag = tagOf(box);
+            if (tag.isEmpty() || box->text().isEmpty())
+                continue;
+            const QString refusal =
+                textValueRefusal(tagPart(tag, 0), tagPart(tagOf(r.txtItemf.at(i)), 3), box->text());
+            if (!refusal.isEmpty()) {
+                ShowMessage(refusal);
+                box->setFocus();
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void FrmCondition::cmdOK_Click()
 {
+    if (refuseUnsafeValue())
+        return;
     try {
         RememberValues(m_repKey, 1);
         BuildFilterTitle();

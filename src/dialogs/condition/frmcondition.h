@@ -69,6 +69,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Shows why a typed value cannot enter the SQL and focuses its box; true when it did.
+    bool refuseUnsafeValue();
+
     // The ten control arrays that grow with the filter rows, and the fixed choice elements.
     struct Rows {
         QList<QLabel *> lblDateFrom;

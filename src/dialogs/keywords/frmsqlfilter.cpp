@@ -7,11 +7,13 @@
 #include "platform/ui.h"
 #include "platform/variant.h"
 #include "shared/modglobal.h"
+#include "shared/sqlvalues.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -22,6 +24,8 @@ namespace varo::dialogs
 
 namespace
 {
+
+Q_LOGGING_CATEGORY(lcKeywords, "varo.dialogs")
 
 const QString kApplication = QStringLiteral("PelReportCenter");
 constexpr int kMaxTitles = 11;
@@ -211,6 +215,8 @@ void frmSQLFilter::cmdOK_Click()
         ShowMessage(QStringLiteral("作为标题的关键字不能超过11个"));
         return;
     }
+    if (refuseUnsafeValue())
+        return;
     m_keywords = Vector::create();
     m_titles = Vector::create();
     for (int r = 0; r < m_grid->rowCount(); ++r) {
@@ -244,6 +250,37 @@ void frmSQLFilter::cmdOK_Click()
     qApp->removeEventFilter(this);
     hide();
     ui::letMessagesRun();
+}
+
+bool frmSQLFilter::refuseUnsafeValue()
+{
+    QString sqlTemplate;
+    try {
+        Recordset rs = OpenLocalRecordset(
+            QStringLiteral("Select FRepSql From T_RepSql Where FRepKey=") + QuoteSql(m_rptKey));
+        if (!rs.atEOF())
+            sqlTemplate = toText(NullToValue(rs.Fields(0).Value()));
+    } catch (const std::exception &e) {
+        // The expansion checks every value again before any SQL runs.
+        qCWarning(lcKeywords) << "cannot read the template of" << m_rptKey << toError(e);
+        return false;
+    }
+    QStringList markers;
+    for (int r = 0; r < m_grid->rowCount(); ++r)
+        markers.append(m_grid->item(r, Keyword - 1)->text().trimmed());
+    const QList<bool> outside = markersOutsideQuotes(sqlTemplate, markers);
+    for (int r = 0; r < m_grid->rowCount(); ++r) {
+        const QString value = toText(cellValue(m_grid->item(r, Value - 1)));
+        if (!outside.at(r) || trimBlanks(value).isEmpty())
+            continue;
+        const LiteralKind kind = keywordLiteralKind(m_grid->item(r, ValueType - 1)->text());
+        if (isLiteral(value, kind))
+            continue;
+        ShowMessage(refusalMessage(m_grid->item(r, Caption - 1)->text(), value, kind));
+        m_grid->setCurrentCell(r, Value - 1);
+        return true;
+    }
+    return false;
 }
 
 void frmSQLFilter::cmdCacel_Click()

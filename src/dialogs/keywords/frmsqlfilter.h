@@ -62,6 +62,9 @@ private:
     void Form_Unload() override;
     void FillKeywordGrid();
     int CheckTitleCount() const;
+    // Shows why a value cannot stand outside the quotes of the report's SQL, and selects its
+    // cell; true when it did.
+    bool refuseUnsafeValue();
     void placeDropButton(int row);
 
     Vector m_keywords;
