@@ -11,6 +11,7 @@
 #                      examples/plugin-template against it, run the host
 #   make check-packages build the Debian packages, resolve them with apt --simulate, run the
 #                      unpacked varo-report
+#   make fuzz          fuzz the template expansions with libFuzzer (FUZZ_SECONDS each, 60)
 #   make clean         remove the build folder
 #   make bench         build, then measure a report request on 100,000 and 1,000,000 rows
 #   make format        clang-format our sources in place
@@ -30,7 +31,7 @@ SOURCE_DIRS := src app examples tests bench
 SOURCES = $(shell find $(SOURCE_DIRS) \( -name '*.cpp' -o -name '*.h' \) -type f 2>/dev/null | sort)
 
 .PHONY: all deps configure build test demo bench clean format format-check install package \
-	check-install check-packages
+	check-install check-packages fuzz
 
 all: build
 
@@ -62,6 +63,9 @@ check-install: build
 
 check-packages: build
 	BUILD_DIR=$(BUILD_DIR) scripts/check-packages
+
+fuzz: deps
+	JOBS=$(JOBS) scripts/fuzz
 
 bench: build
 	$(BUILD_DIR)/bin/bench_request --rows 100000
