@@ -10,9 +10,10 @@ namespace varo::report
 
 namespace ExitStatus
 {
-constexpr int Ok = 0;          // every step ran, whatever it returned
-constexpr int HostFailure = 1; // a connection, the object or a call failed
+constexpr int Ok = 0;          // every step worked and its output was written whole
+constexpr int HostFailure = 1; // a connection, the database, the object or a call failed
 constexpr int UsageError = 2;  // the command line (or an answer) was wrong
+constexpr int StepFailed = 3;  // a step returned false, or the output was not written whole
 } // namespace ExitStatus
 
 // Runs the steps on one report object and prints each step's result in the format.

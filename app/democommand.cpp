@@ -3,6 +3,7 @@
 #include "console.h"
 
 #include "demodatabase.h"
+#include "platform/ado.h"
 #include "platform/error.h"
 
 namespace varo::report
@@ -17,7 +18,8 @@ int demoDbCommand(const QString &target)
         return ExitStatus::HostFailure;
     }
     const QString url = databaseUrl(target);
-    writeOut(QStringLiteral("created the demo database %1 with these reports:\n").arg(url));
+    writeOut(
+        QStringLiteral("created the demo database %1 with these reports:\n").arg(maskedUrl(url)));
     return listCommand(url);
 }
 

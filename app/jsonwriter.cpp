@@ -21,227 +21,249 @@ namespace
 // recursing until the stack runs out.
 constexpr int maxDepth = 64;
 
-QString number(double d)
-{
-    if (!std::isfinite(d))
-        return QStringLiteral("null");
-    return QString::number(d, 'g', QLocale::FloatingPointShortest);
-}
-
-QString dateTimeText(const QDateTime &dt)
+void writeDateTime(TextOut &out, const QDateTime &dt)
 {
     if (!dt.isValid())
-        return QStringLiteral("null");
-    if (dt.time() == QTime(0, 0))
-        return jsonString(dt.date().toString(QStringLiteral("yyyy-MM-dd")));
-    return jsonString(dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+        out.write(u"null");
+    else if (dt.time() == QTime(0, 0))
+        writeJsonString(out, dt.date().toString(QStringLiteral("yyyy-MM-dd")));
+    else
+        writeJsonString(out, dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
 }
 
-QString value(const QVariant &v, int depth);
+void writeValue(TextOut &out, const QVariant &v, int depth);
 
-QString vector(const Vector &vec, int depth)
+void writeItems(TextOut &out, const QList<QVariant> &items, int depth)
 {
-    if (vec.isNull())
-        return QStringLiteral("null");
-    QStringList items;
-    for (const QVariant &item : vec.items())
-        items.append(value(item, depth + 1));
-    return jsonArray(items);
+    out.write(u"[");
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out.write(u",");
+        writeValue(out, items.at(i), depth + 1);
+    }
+    out.write(u"]");
 }
 
-QString dictionary(const Dictionary &dict, int depth)
+// A member's name, after the comma that separates it from the one before.
+void writeName(TextOut &out, QStringView name, bool first)
 {
-    if (dict.isNull())
-        return QStringLiteral("null");
-    JsonMembers members;
+    if (!first)
+        out.write(u",");
+    writeJsonString(out, name);
+    out.write(u":");
+}
+
+void writeDictionary(TextOut &out, const Dictionary &dict, int depth)
+{
+    if (dict.isNull()) {
+        out.write(u"null");
+        return;
+    }
+    out.write(u"{");
     const int n = dict.Count();
-    members.reserve(n);
-    for (int i = 0; i < n; ++i)
-        members.append({dict.keyAt(i), value(dict.valueAt(i), depth + 1)});
-    return jsonObject(members);
+    for (int i = 0; i < n; ++i) {
+        writeName(out, dict.keyAt(i), i == 0);
+        writeValue(out, dict.valueAt(i), depth + 1);
+    }
+    out.write(u"}");
 }
 
-QString value(const QVariant &v, int depth)
+// Handles that are no data: nothing is null, something is named by what it is.
+void writeHandle(TextOut &out, const QVariant &v)
 {
-    if (depth > maxDepth || !v.isValid() || varo::isNull(v))
-        return QStringLiteral("null");
+    const QMetaType type = v.metaType();
+    if (type == QMetaType::fromType<Connection>()) {
+        const Connection c = v.value<Connection>();
+        c.isNull() ? out.write(u"null") : writeJsonString(out, maskedUrl(c.url()));
+    } else if (type == QMetaType::fromType<Recordset>()) {
+        v.value<Recordset>().isNull() ? out.write(u"null") : writeJsonString(out, u"Recordset");
+    } else if (type == QMetaType::fromType<Object>()) {
+        const Object o = v.value<Object>();
+        o.isNull() ? out.write(u"null")
+                   : writeJsonString(out, QString::fromLatin1(o.get()->metaObject()->className()));
+    } else if (v.canConvert<QString>()) {
+        writeJsonString(out, v.toString());
+    } else {
+        out.write(u"null");
+    }
+}
+
+void writeValue(TextOut &out, const QVariant &v, int depth)
+{
+    if (depth > maxDepth || !v.isValid() || varo::isNull(v)) {
+        out.write(u"null");
+        return;
+    }
     switch (v.typeId()) {
     case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+        out.write(v.toBool() ? u"true" : u"false");
+        return;
     case QMetaType::Char:
     case QMetaType::SChar:
     case QMetaType::Short:
     case QMetaType::Int:
     case QMetaType::Long:
     case QMetaType::LongLong:
-        return QString::number(v.toLongLong());
+        out.write(QString::number(v.toLongLong()));
+        return;
     case QMetaType::UChar:
     case QMetaType::UShort:
     case QMetaType::UInt:
     case QMetaType::ULong:
     case QMetaType::ULongLong:
-        return QString::number(v.toULongLong());
+        out.write(QString::number(v.toULongLong()));
+        return;
     case QMetaType::Double:
-    case QMetaType::Float:
-        return number(v.toDouble());
+    case QMetaType::Float: {
+        const double d = v.toDouble();
+        out.write(std::isfinite(d) ? QString::number(d, 'g', QLocale::FloatingPointShortest)
+                                   : QStringLiteral("null"));
+        return;
+    }
     case QMetaType::QString:
-        return jsonString(v.toString());
+        writeJsonString(out, v.toString());
+        return;
     case QMetaType::QChar:
-        return jsonString(QString(v.toChar()));
+        writeJsonString(out, QString(v.toChar()));
+        return;
     case QMetaType::QByteArray:
-        return jsonString(QString::fromUtf8(v.toByteArray()));
+        writeJsonString(out, QString::fromUtf8(v.toByteArray()));
+        return;
     case QMetaType::QDate: {
         const QDate d = v.toDate();
-        return d.isValid() ? jsonString(d.toString(QStringLiteral("yyyy-MM-dd")))
-                           : QStringLiteral("null");
+        d.isValid() ? writeJsonString(out, d.toString(QStringLiteral("yyyy-MM-dd")))
+                    : out.write(u"null");
+        return;
     }
     case QMetaType::QDateTime:
-        return dateTimeText(v.toDateTime());
+        writeDateTime(out, v.toDateTime());
+        return;
     case QMetaType::QTime: {
         const QTime t = v.toTime();
-        return t.isValid() ? jsonString(t.toString(QStringLiteral("HH:mm:ss")))
-                           : QStringLiteral("null");
+        t.isValid() ? writeJsonString(out, t.toString(QStringLiteral("HH:mm:ss")))
+                    : out.write(u"null");
+        return;
     }
     case QMetaType::QStringList:
-    case QMetaType::QVariantList: {
-        QStringList items;
-        const QVariantList list = v.toList();
-        for (const QVariant &item : list)
-            items.append(value(item, depth + 1));
-        return jsonArray(items);
-    }
+    case QMetaType::QVariantList:
+        writeItems(out, v.toList(), depth);
+        return;
     case QMetaType::QVariantMap: {
-        JsonMembers members;
         const QVariantMap map = v.toMap();
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
-            members.append({it.key(), value(it.value(), depth + 1)});
-        return jsonObject(members);
+        out.write(u"{");
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            writeName(out, it.key(), it == map.cbegin());
+            writeValue(out, it.value(), depth + 1);
+        }
+        out.write(u"}");
+        return;
     }
     default:
         break;
     }
     const QMetaType type = v.metaType();
-    if (type == QMetaType::fromType<Vector>())
-        return vector(v.value<Vector>(), depth);
-    if (type == QMetaType::fromType<Dictionary>())
-        return dictionary(v.value<Dictionary>(), depth);
-    // Handles that are no data: nothing is null, something is named by what it is.
-    if (type == QMetaType::fromType<Connection>()) {
-        const Connection c = v.value<Connection>();
-        return c.isNull() ? QStringLiteral("null") : jsonString(c.url());
+    if (type == QMetaType::fromType<Vector>()) {
+        const Vector vec = v.value<Vector>();
+        vec.isNull() ? out.write(u"null") : writeItems(out, vec.items(), depth);
+    } else if (type == QMetaType::fromType<Dictionary>()) {
+        writeDictionary(out, v.value<Dictionary>(), depth);
+    } else {
+        writeHandle(out, v);
     }
-    if (type == QMetaType::fromType<Recordset>())
-        return v.value<Recordset>().isNull() ? QStringLiteral("null")
-                                             : jsonString(QStringLiteral("Recordset"));
-    if (type == QMetaType::fromType<Object>()) {
-        const Object o = v.value<Object>();
-        return o.isNull() ? QStringLiteral("null")
-                          : jsonString(QString::fromLatin1(o.get()->metaObject()->className()));
+}
+
+// The escape of a character JSON does not take as it is, or nothing.
+QString escape(char16_t u)
+{
+    switch (u) {
+    case u'"':
+        return QStringLiteral("\\\"");
+    case u'\\':
+        return QStringLiteral("\\\\");
+    case u'\b':
+        return QStringLiteral("\\b");
+    case u'\f':
+        return QStringLiteral("\\f");
+    case u'\n':
+        return QStringLiteral("\\n");
+    case u'\r':
+        return QStringLiteral("\\r");
+    case u'\t':
+        return QStringLiteral("\\t");
+    default:
+        return u < 0x20 ? QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0')) : QString();
     }
-    if (v.canConvert<QString>())
-        return jsonString(v.toString());
-    return QStringLiteral("null");
 }
 
 } // namespace
 
+void writeJsonString(TextOut &out, QStringView text)
+{
+    out.write(u"\"");
+    // Runs of characters that need no escape go out as they are.
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u >= 0x20 && u != u'"' && u != u'\\')
+            continue;
+        out.write(text.sliced(run, i - run));
+        out.write(escape(u));
+        run = i + 1;
+    }
+    out.write(text.sliced(run));
+    out.write(u"\"");
+}
+
 QString jsonString(const QString &text)
 {
-    QString out;
-    out.reserve(text.size() + 2);
-    out.append(u'"');
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        switch (u) {
-        case u'"':
-            out.append(QLatin1String("\\\""));
-            break;
-        case u'\\':
-            out.append(QLatin1String("\\\\"));
-            break;
-        case u'\b':
-            out.append(QLatin1String("\\b"));
-            break;
-        case u'\f':
-            out.append(QLatin1String("\\f"));
-            break;
-        case u'\n':
-            out.append(QLatin1String("\\n"));
-            break;
-        case u'\r':
-            out.append(QLatin1String("\\r"));
-            break;
-        case u'\t':
-            out.append(QLatin1String("\\t"));
-            break;
-        default:
-            if (u < 0x20) {
-                out.append(QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0')));
-            } else {
-                out.append(c);
-            }
-        }
+    StringOut out;
+    writeJsonString(out, text);
+    return out.text();
+}
+
+void writeJsonValue(TextOut &out, const QVariant &value)
+{
+    writeValue(out, value, 0);
+}
+
+QString jsonValue(const QVariant &value)
+{
+    StringOut out;
+    writeJsonValue(out, value);
+    return out.text();
+}
+
+void writeStepJson(TextOut &out, const StepResult &result)
+{
+    out.write(u"{");
+    writeName(out, u"step", true);
+    writeJsonString(out, result.step);
+    writeName(out, u"returned", false);
+    writeJsonValue(out, result.returned);
+    for (const auto &[name, value] : result.properties) {
+        writeName(out, name, false);
+        writeJsonValue(out, value);
     }
-    out.append(u'"');
-    return out;
-}
-
-QString jsonValue(const QVariant &v)
-{
-    return value(v, 0);
-}
-
-QString jsonObject(const JsonMembers &members)
-{
-    QString out(u'{');
-    bool first = true;
-    for (const auto &[name, json] : members) {
-        if (!first)
-            out.append(u',');
-        first = false;
-        out.append(jsonString(name));
-        out.append(u':');
-        out.append(json);
+    writeName(out, u"messages", false);
+    out.write(u"[");
+    for (qsizetype i = 0; i < result.messages.size(); ++i) {
+        const RecordedMessage &m = result.messages.at(i);
+        out.write(i == 0 ? u"{" : u",{");
+        writeName(out, u"text", true);
+        writeJsonString(out, m.text);
+        writeName(out, u"icon", false);
+        writeJsonString(out, iconName(m.icon));
+        writeName(out, u"title", false);
+        writeJsonString(out, m.title);
+        out.write(u"}");
     }
-    out.append(u'}');
-    return out;
-}
-
-QString jsonArray(const QStringList &items)
-{
-    return u'[' + items.join(u',') + u']';
-}
-
-QString jsonStringArray(const QStringList &texts)
-{
-    QStringList items;
-    items.reserve(texts.size());
-    for (const QString &t : texts)
-        items.append(jsonString(t));
-    return jsonArray(items);
-}
-
-QString stepJsonLine(const StepResult &result)
-{
-    JsonMembers members;
-    members.append({QStringLiteral("step"), jsonString(result.step)});
-    members.append({QStringLiteral("returned"), jsonValue(result.returned)});
-    for (const auto &[name, value] : result.properties)
-        members.append({name, jsonValue(value)});
-    QStringList messages;
-    for (const RecordedMessage &m : result.messages)
-        messages.append(jsonObject({{QStringLiteral("text"), jsonString(m.text)},
-                                    {QStringLiteral("icon"), jsonString(iconName(m.icon))},
-                                    {QStringLiteral("title"), jsonString(m.title)}}));
-    members.append({QStringLiteral("messages"), jsonArray(messages)});
+    out.write(u"]");
     // Members an object adds to its steps (rptX's progress texts) come after the messages.
     if (result.progress) {
-        QStringList texts;
-        for (const QString &text : *result.progress)
-            texts.append(jsonString(text));
-        members.append({QStringLiteral("progress"), jsonArray(texts)});
+        writeName(out, u"progress", false);
+        writeItems(out, QVariant(*result.progress).toList(), 0);
     }
-    return jsonObject(members);
+    out.write(u"}");
 }
 
 } // namespace varo::report

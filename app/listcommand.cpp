@@ -2,6 +2,7 @@
 
 #include "console.h"
 #include "tablewriter.h"
+#include "textwidth.h"
 
 #include "platform/ado.h"
 #include "platform/error.h"
@@ -44,14 +45,15 @@ int listCommand(const QString &dbUrl)
             const qint16 defaultFilter = toInt16(NullToValue(rs.Fields(2).Value(), 0));
             const QString routeCode =
                 toText(NullToValue(rs.Fields(3).Value(), QStringLiteral("0")));
-            rows.append({key, name, routeOf(defaultFilter, routeCode)});
+            rows.append({visibleText(key), visibleText(name), routeOf(defaultFilter, routeCode)});
             rs.MoveNext();
         }
     } catch (const std::exception &e) {
         const Error error = toError(e);
-        complain(error.description().contains(dbUrl) ? error.description()
+        const QString shown = maskedUrl(dbUrl);
+        complain(error.description().contains(shown) ? error.description()
                                                      : QStringLiteral("%1: error %2: %3")
-                                                           .arg(dbUrl)
+                                                           .arg(shown)
                                                            .arg(error.number())
                                                            .arg(error.description()));
         return ExitStatus::HostFailure;

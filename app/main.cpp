@@ -6,15 +6,15 @@
 #include "qtenvironment.h"
 
 #include <QApplication>
+#include <csignal>
 
 using namespace varo::report;
 
-int main(int argc, char *argv[])
+namespace
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine cl = parseCommandLine(arguments);
+
+int runCommandLine(const CommandLine &cl, char *argv[])
+{
     if (!cl.error.isEmpty()) {
         complain(cl.error);
         writeError(QStringLiteral("Try 'varo-report --help'.\n"));
@@ -46,4 +46,22 @@ int main(int argc, char *argv[])
         break;
     }
     return ExitStatus::Ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // A reader that went away (a closed pipe) is a failed write, told by the exit status.
+    std::signal(SIGPIPE, SIG_IGN);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    int status = runCommandLine(parseCommandLine(arguments), argv);
+    if (!flushOut()) {
+        complain(QStringLiteral("cannot write the output: ") + outputError());
+        if (status == ExitStatus::Ok)
+            status = ExitStatus::StepFailed;
+    }
+    return status;
 }

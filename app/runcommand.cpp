@@ -8,13 +8,18 @@
 #include "steps.h"
 #include "tablewriter.h"
 
+#include "textwidth.h"
+
 #include "platform/ado.h"
 #include "platform/automation.h"
+#include "platform/containers.h"
 #include "platform/error.h"
 #include "platform/settings.h"
 #include "server/classfactory.h"
 
 #include <QFileInfo>
+#include <QSet>
+#include <memory>
 #include <optional>
 
 namespace varo::report
@@ -81,36 +86,50 @@ QString messageLine(const RecordedMessage &m)
     return QStringLiteral("message (%1) %2: %3").arg(iconName(m.icon), m.title, m.text);
 }
 
-bool returnedFalse(const StepResult &result)
+bool succeeded(const StepResult &result, Verdict verdict)
 {
-    return result.returned.typeId() == QMetaType::Bool && !result.returned.toBool();
+    if (verdict == Verdict::Returned)
+        return result.returned.typeId() != QMetaType::Bool || result.returned.toBool();
+    const QVariant outcome = result.property(QStringLiteral("Result"));
+    const Dictionary d = outcome.metaType() == QMetaType::fromType<Dictionary>()
+                             ? outcome.value<Dictionary>()
+                             : Dictionary();
+    return !d.isNull() && d.value(QStringLiteral("OK")).toBool();
 }
 
-void printStep(const StepResult &result, OutputFormat format, bool first)
+// A step that did not work leaves the properties of an earlier one behind: its report is not
+// printed.
+void printStep(const StepResult &result, OutputFormat format, bool first, bool worked)
 {
+    TextOut &out = standardOutput();
     switch (format) {
     case OutputFormat::Json:
-        writeOut(stepJsonLine(result) + u'\n');
+        writeStepJson(out, result);
+        out.write(u"\n");
         break;
-    case OutputFormat::Table: {
-        QString text = first ? QString() : QStringLiteral("\n");
-        text += stepHeading(result) + u'\n';
-        for (const RecordedMessage &m : result.messages)
-            text += messageLine(m) + u'\n';
-        // A request that stopped leaves the properties of an earlier one behind.
-        if (!returnedFalse(result))
-            text += reportTable(result);
-        writeOut(text);
+    case OutputFormat::Table:
+        if (!first)
+            out.write(u"\n");
+        out.write(visibleText(stepHeading(result)));
+        out.write(u"\n");
+        for (const RecordedMessage &m : result.messages) {
+            out.write(visibleText(messageLine(m)));
+            out.write(u"\n");
+        }
+        if (worked)
+            writeReportTable(out, result);
         break;
-    }
     case OutputFormat::Csv:
         // Only data on stdout, so that it loads as it is; the rest goes to stderr.
         for (const RecordedMessage &m : result.messages)
             complain(result.step + QStringLiteral(": ") + messageLine(m));
-        if (returnedFalse(result))
+        if (!worked) {
             complain(stepHeading(result));
-        else
-            writeOut((first ? QString() : QStringLiteral("\r\n")) + reportCsv(result));
+        } else {
+            if (!first)
+                out.write(u"\r\n");
+            writeReportCsv(out, result);
+        }
         break;
     }
 }
@@ -122,12 +141,41 @@ std::optional<Connection> openConnection(const QString &url)
     } catch (const std::exception &e) {
         const Error error = toError(e);
         // The connection layer names the URL; say it here when an error does not.
+        const QString shown = maskedUrl(url);
         complain(
-            error.description().contains(url)
+            error.description().contains(shown)
                 ? error.description()
-                : QStringLiteral("cannot open connection %1: %2").arg(url, error.description()));
+                : QStringLiteral("cannot open connection %1: %2").arg(shown, error.description()));
         return std::nullopt;
     }
+}
+
+// A file that is no database, or one that lost its catalogue, would make every step fail
+// alike; that is the program failing, not a report.
+bool catalogueReadable(Connection &definitions)
+{
+    try {
+        Recordset::create().Open(QStringLiteral("select count(*) from T_RepList"), definitions);
+        return true;
+    } catch (const std::exception &e) {
+        complain(QStringLiteral("cannot read the report catalogue T_RepList in %1: %2")
+                     .arg(maskedUrl(definitions.url()), toError(e).description()));
+        return false;
+    }
+}
+
+// Values the dialogs could not remember are named once each, as they fail.
+void reportSettingsFailures()
+{
+    auto reported = std::make_shared<QSet<QString>>();
+    settings::setSaveFailureHandler([reported](const settings::SaveFailure &failure) {
+        const QString text = QStringLiteral("cannot remember the dialog values in %1: %2")
+                                 .arg(failure.file, failure.reason);
+        if (!reported->contains(text)) {
+            reported->insert(text);
+            complain(text);
+        }
+    });
 }
 
 int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection &definitions,
@@ -153,6 +201,7 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
         driver.install();
 
     int status = ExitStatus::Ok;
+    bool allWorked = true;
     for (qsizetype i = 0; i < o.steps.size(); ++i) {
         const QString &step = o.steps.at(i);
         const Call call = callStep(report, o, step, data, definitions);
@@ -165,7 +214,9 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
         // Only rptX loads inside a progress window.
         if (o.object == QLatin1String("rptX"))
             result.progress = progress;
-        printStep(result, format, i == 0);
+        const bool worked = succeeded(result, verdictOf(o.object, step));
+        allWorked = allWorked && worked;
+        printStep(result, format, i == 0, worked);
         if (call.error) {
             complain(QStringLiteral("%1: error %2: %3")
                          .arg(step)
@@ -180,6 +231,11 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
             status = ExitStatus::UsageError;
             break;
         }
+        // Output that cannot be written ends the run; the program says why as it ends.
+        if (!flushOut()) {
+            status = ExitStatus::StepFailed;
+            break;
+        }
     }
     if (status == ExitStatus::Ok) {
         const QStringList unused = driver.unusedControls();
@@ -190,6 +246,8 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
             complain(QStringLiteral("no keyword grid took --answer %1").arg(text));
         if (!unused.isEmpty() || !unusedKeywords.isEmpty())
             status = ExitStatus::UsageError;
+        else if (!allWorked)
+            status = ExitStatus::StepFailed;
     }
     return status;
 }
@@ -200,11 +258,12 @@ int runCommand(const RunOptions &o, OutputFormat format, bool headless)
 {
     if (!o.settingsFile.isEmpty())
         settings::setFile(QFileInfo(o.settingsFile).absoluteFilePath());
+    reportSettingsFailures();
     for (const QString &dir : o.pluginDirs)
         addPluginPath(QFileInfo(dir).absoluteFilePath());
 
     std::optional<Connection> definitions = openConnection(o.dbUrl);
-    if (!definitions)
+    if (!definitions || !catalogueReadable(*definitions))
         return ExitStatus::HostFailure;
     std::optional<Connection> data =
         o.dataDbUrl.isEmpty() ? definitions : openConnection(o.dataDbUrl);

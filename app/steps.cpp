@@ -7,8 +7,8 @@ QList<MethodStep> methodSteps(const QString &object)
 {
     if (object.compare(QLatin1String("rptX"), Qt::CaseInsensitive) == 0)
         return {
-            {QStringLiteral(":refresh"), QStringLiteral("Refresh")},
-            {QStringLiteral(":reload"), QStringLiteral("GetReportData")},
+            {QStringLiteral(":refresh"), QStringLiteral("Refresh"), Verdict::ResultOk},
+            {QStringLiteral(":reload"), QStringLiteral("GetReportData"), Verdict::ResultOk},
             {QStringLiteral(":filter"), QStringLiteral("ShowFilter")},
         };
     return {};
@@ -21,6 +21,15 @@ QString memberForStep(const QString &object, const QString &step)
             return m.member;
     }
     return QString();
+}
+
+Verdict verdictOf(const QString &object, const QString &step)
+{
+    for (const MethodStep &m : methodSteps(object)) {
+        if (m.step == step)
+            return m.verdict;
+    }
+    return Verdict::Returned;
 }
 
 QString stepProblem(const QString &object, const QString &step)

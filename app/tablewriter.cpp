@@ -71,21 +71,28 @@ QStringList rowCells(const QList<Column> &columns, const QVariant &row)
     return cells;
 }
 
-QString oneLine(QString text)
+// Cells of a row as the table shows them.
+QStringList visibleCells(const QList<Column> &columns, const QVariant &row)
 {
-    text.replace(u'\r', u' ').replace(u'\n', u' ').replace(u'\t', u' ');
-    return text;
+    QStringList cells = rowCells(columns, row);
+    for (QString &cell : cells)
+        cell = visibleText(cell);
+    return cells;
+}
+
+void widen(QList<int> &widths, const QStringList &row)
+{
+    if (widths.size() < row.size())
+        widths.resize(row.size(), 0);
+    for (qsizetype i = 0; i < row.size(); ++i)
+        widths[i] = std::max(widths[i], displayWidth(row.at(i)));
 }
 
 QList<int> columnWidths(const QList<QStringList> &rows)
 {
     QList<int> widths;
-    for (const QStringList &row : rows) {
-        if (widths.size() < row.size())
-            widths.resize(row.size(), 0);
-        for (qsizetype i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], displayWidth(row.at(i)));
-    }
+    for (const QStringList &row : rows)
+        widen(widths, row);
     return widths;
 }
 
@@ -157,79 +164,84 @@ bool endsWithTotals(const QList<QVariant> &rows)
     return caption.typeId() == QMetaType::QString && caption.toString() == totalsCaption;
 }
 
-QString reportTable(const StepResult &result)
+void writeReportTable(TextOut &out, const StepResult &result)
 {
-    QString out;
     for (const QVariant &item : vectorItems(result.property(QStringLiteral("Title")))) {
         const Dictionary d = asDictionary(item);
-        out += oneLine(d.isNull() ? cellText(item) : entry(d, QStringLiteral("FCaption")));
-        out += u'\n';
+        out.write(visibleText(d.isNull() ? cellText(item) : entry(d, QStringLiteral("FCaption"))));
+        out.write(u"\n");
     }
     const QList<QVariant> rows = vectorItems(result.property(QStringLiteral("VectRs")));
     const QList<Column> columns = columnsOf(result, rows);
     if (columns.isEmpty())
-        return out;
+        return;
 
-    QList<QStringList> grid;
-    QStringList captions, seconds;
+    QList<QStringList> captionLines{{}, {}};
     bool anySecond = false;
     for (const Column &c : columns) {
-        captions.append(oneLine(c.caption));
-        seconds.append(oneLine(c.second));
+        captionLines[0].append(visibleText(c.caption));
+        captionLines[1].append(visibleText(c.second));
         anySecond = anySecond || !c.second.isEmpty();
     }
-    grid.append(captions);
-    if (anySecond)
-        grid.append(seconds);
+    if (!anySecond)
+        captionLines.removeLast();
+    QList<int> widths = columnWidths(captionLines);
+    for (const QVariant &row : rows)
+        widen(widths, visibleCells(columns, row));
+
+    auto line = [&out, &widths](const QStringList &cells) {
+        out.write(alignedLine(cells, widths));
+        out.write(u"\n");
+    };
     const bool totals = endsWithTotals(rows);
     const qsizetype bodyRows = totals ? rows.size() - 1 : rows.size();
-    for (qsizetype r = 0; r < bodyRows; ++r) {
-        QStringList cells = rowCells(columns, rows.at(r));
-        for (QString &cell : cells)
-            cell = oneLine(cell);
-        grid.append(cells);
-    }
-    QStringList totalCells;
-    if (totals) {
-        totalCells = rowCells(columns, rows.last());
-        for (QString &cell : totalCells)
-            cell = oneLine(cell);
-        grid.append(totalCells);
-    }
-    const QList<int> widths = columnWidths(grid);
-    if (totals)
-        grid.removeLast();
-    for (const QStringList &row : std::as_const(grid))
-        out += alignedLine(row, widths) + u'\n';
+    for (const QStringList &captions : std::as_const(captionLines))
+        line(captions);
+    for (qsizetype r = 0; r < bodyRows; ++r)
+        line(visibleCells(columns, rows.at(r)));
     if (totals) {
         QStringList rule;
         for (int w : widths)
             rule.append(QString(w, u'-'));
-        out += alignedLine(rule, widths) + u'\n';
-        out += alignedLine(totalCells, widths) + u'\n';
+        line(rule);
+        line(visibleCells(columns, rows.last()));
     }
-    return out;
 }
 
-QString reportCsv(const StepResult &result)
+void writeReportCsv(TextOut &out, const StepResult &result)
 {
     const QList<QVariant> rows = vectorItems(result.property(QStringLiteral("VectRs")));
     const QList<Column> columns = columnsOf(result, rows);
     if (columns.isEmpty())
-        return QString();
-    auto line = [](const QStringList &cells) -> QString {
-        QStringList fields;
-        for (const QString &cell : cells)
-            fields.append(csvField(cell));
-        return fields.join(u',') + QLatin1String("\r\n");
+        return;
+    auto line = [&out](const QStringList &cells) {
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            if (i > 0)
+                out.write(u",");
+            out.write(csvField(cells.at(i)));
+        }
+        out.write(u"\r\n");
     };
     QStringList captions;
     for (const Column &c : columns)
         captions.append(c.caption);
-    QString out = line(captions);
+    line(captions);
     for (const QVariant &row : rows)
-        out += line(rowCells(columns, row));
-    return out;
+        line(rowCells(columns, row));
+}
+
+QString reportTable(const StepResult &result)
+{
+    StringOut out;
+    writeReportTable(out, result);
+    return out.text();
+}
+
+QString reportCsv(const StepResult &result)
+{
+    StringOut out;
+    writeReportCsv(out, result);
+    return out.text();
 }
 
 } // namespace varo::report

@@ -1,9 +1,13 @@
 // The report as text for people and spreadsheets: an aligned table (title lines, column
 // captions, rows, and the totals record under a separator) and CSV (captions and rows,
 // RFC 4180). Columns follow the report's Header; cells are looked up by each column's FColName.
+// Rows are written one at a time as they are produced; the table reads the rows once more
+// beforehand for the widths of its columns. The table shows control characters as escapes,
+// CSV keeps every text exact.
 #pragma once
 
 #include "stepresult.h"
+#include "textout.h"
 
 #include <QList>
 #include <QString>
@@ -25,6 +29,8 @@ QString cellText(const QVariant &value);
 QString csvField(const QString &text);
 
 // The report of a step as a table / as CSV lines ending in CRLF.
+void writeReportTable(TextOut &out, const StepResult &result);
+void writeReportCsv(TextOut &out, const StepResult &result);
 QString reportTable(const StepResult &result);
 QString reportCsv(const StepResult &result);
 

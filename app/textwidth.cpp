@@ -84,6 +84,28 @@ int displayWidth(const QString &text)
     return width;
 }
 
+QString visibleText(const QString &text)
+{
+    const auto isControl = [](QChar c) { return c.category() == QChar::Other_Control; };
+    if (std::none_of(text.cbegin(), text.cend(), isControl))
+        return text;
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        if (!isControl(c))
+            out.append(c);
+        else if (c == u'\t')
+            out.append(QLatin1String("\\t"));
+        else if (c == u'\n')
+            out.append(QLatin1String("\\n"));
+        else if (c == u'\r')
+            out.append(QLatin1String("\\r"));
+        else
+            out.append(QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')));
+    }
+    return out;
+}
+
 QString padToWidth(const QString &text, int width)
 {
     const int missing = width - displayWidth(text);

@@ -11,6 +11,11 @@ namespace varo::report
 int charWidth(char32_t codePoint);
 int displayWidth(const QString &text);
 
+// The text with its control characters (C0, DEL, C1) written as escapes: "\t", "\n", "\r",
+// else "\xNN". Data shown on a terminal then cannot move the cursor, clear the screen or
+// retitle the window.
+QString visibleText(const QString &text);
+
 // The text followed by blanks up to the given display width (never cut).
 QString padToWidth(const QString &text, int width);
 

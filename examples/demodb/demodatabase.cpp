@@ -53,15 +53,15 @@ void buildDemoDatabase(Connection &conn)
         throw demoError(ErrorNumber::InvalidArgument, QStringLiteral("no connection given"));
     const QString driver = conn.driverName();
     if (driver != kSqlite && driver != kPostgres)
-        throw demoError(
-            ErrorNumber::InvalidArgument,
-            QStringLiteral("SQLite or PostgreSQL needed, not %1 (%2)").arg(driver, conn.url()));
+        throw demoError(ErrorNumber::InvalidArgument,
+                        QStringLiteral("SQLite or PostgreSQL needed, not %1 (%2)")
+                            .arg(driver, maskedUrl(conn.url())));
     const int tables = existingTableCount(conn);
     if (tables > 0)
         throw demoError(ErrorNumber::InvalidArgument,
                         QStringLiteral("%1 is not empty (%2 tables); the demo is built only "
                                        "into an empty database")
-                            .arg(conn.url())
+                            .arg(maskedUrl(conn.url()))
                             .arg(tables));
 
     conn.Execute(QStringLiteral("begin"));

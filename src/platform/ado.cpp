@@ -48,7 +48,7 @@ static QString nextConnectionName()
 static Error openFailure(const QString &url, const QString &why)
 {
     return Error(ErrorNumber::ProviderError,
-                 QStringLiteral("cannot open connection %1: %2").arg(url, why));
+                 QStringLiteral("cannot open connection %1: %2").arg(maskedUrl(url), why));
 }
 
 Connection Connection::open(const QString &url)
@@ -373,6 +373,22 @@ QString Field::Name() const
 QVariant Field::Value() const
 {
     return m_rs.value(m_index);
+}
+
+QString maskedUrl(const QString &url)
+{
+    QString masked = url;
+    // The last "@" ends the user part, so that a password holding "/" or "@" is masked whole;
+    // a URL that cannot be told apart is rather masked too much than too little.
+    const qsizetype start = masked.indexOf(QLatin1String("://"));
+    const qsizetype at = masked.lastIndexOf(u'@');
+    const qsizetype colon = start < 0 ? -1 : masked.indexOf(u':', start + 3);
+    if (colon >= 0 && colon < at)
+        masked.replace(colon + 1, at - colon - 1, QStringLiteral("***"));
+    static const QRegularExpression odbcPassword(
+        QStringLiteral(R"(((?:^|[;:])\s*(?:PWD|PASSWORD)\s*=\s*)(\{(?:[^}]|\}\})*\}|[^;]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    return masked.replace(odbcPassword, QStringLiteral("\\1***"));
 }
 
 } // namespace varo

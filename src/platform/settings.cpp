@@ -1,5 +1,7 @@
 #include "settings.h"
 
+#include <QLoggingCategory>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -8,6 +10,8 @@ namespace varo::settings
 
 namespace
 {
+Q_LOGGING_CATEGORY(lcSettings, "varo.platform")
+
 QString &customFile()
 {
     static QString path;
@@ -31,6 +35,26 @@ QString escaped(const QString &name)
             out += c;
     }
     return out;
+}
+
+std::function<void(const SaveFailure &)> &failureHandler()
+{
+    static std::function<void(const SaveFailure &)> handler;
+    return handler;
+}
+
+// QSettings tells only that the file could not be written; trying as it does, through a
+// temporary file beside it that is then thrown away, tells why.
+QString whyNotWritten(const QString &path, QSettings::Status status)
+{
+    if (status == QSettings::FormatError)
+        return QStringLiteral("the file is not in INI format");
+    QSaveFile probe(path);
+    QString why;
+    if (!probe.open(QIODevice::WriteOnly) || probe.write("\n", 1) != 1 || !probe.flush())
+        why = probe.errorString();
+    probe.cancelWriting();
+    return why.isEmpty() ? QStringLiteral("it could not be written") : why;
 }
 
 QString path(const QString &application, const QString &section, const QString &key)
@@ -65,6 +89,19 @@ void save(const QString &application, const QString &section, const QString &key
     QSettings store(file(), QSettings::IniFormat);
     store.setValue(path(application, section, key), value);
     store.sync();
+    if (store.status() == QSettings::NoError)
+        return;
+    const SaveFailure failure{store.fileName(), whyNotWritten(store.fileName(), store.status())};
+    if (failureHandler())
+        failureHandler()(failure);
+    else
+        qCWarning(lcSettings, "cannot save a setting in %s: %s", qPrintable(failure.file),
+                  qPrintable(failure.reason));
+}
+
+void setSaveFailureHandler(std::function<void(const SaveFailure &)> handler)
+{
+    failureHandler() = std::move(handler);
 }
 
 } // namespace varo::settings

@@ -232,7 +232,7 @@ private Q_SLOTS:
         QTest::newRow("no Header, one row: the fields of the row")
             << QVariant::fromValue(varo::Vector())
             << vec({dict({{"x", QDate(2024, 2, 29)}, {"y", "a\r\nb"}})})
-            << "x           y\n2024-02-29  a  b\n";
+            << "x           y\n2024-02-29  a\\r\\nb\n";
         QTest::newRow("nothing") << QVariant() << QVariant() << QString();
     }
 
