@@ -19,7 +19,7 @@ constexpr int UsageError = 2;  // the command line (or an answer) was wrong
 int runCommand(const RunOptions &options, OutputFormat format, bool headless);
 
 // Prints the reports of T_RepList with the route each takes.
-int listCommand(const QString &dbUrl);
+int listCommand(const QString &dbUrl, const ConnectionLimits &limits = {});
 
 // Builds the demo database at a SQLite path or PostgreSQL URL and lists its reports.
 int demoDbCommand(const QString &target);
