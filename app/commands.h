@@ -20,7 +20,7 @@ constexpr int StepFailed = 3;  // a step returned false, or the output was not w
 int runCommand(const RunOptions &options, OutputFormat format, bool headless);
 
 // Prints the reports of T_RepList with the route each takes.
-int listCommand(const QString &dbUrl);
+int listCommand(const QString &dbUrl, const ConnectionLimits &limits = {});
 
 // Builds the demo database at a SQLite path or PostgreSQL URL and lists its reports.
 int demoDbCommand(const QString &target);

@@ -29,12 +29,12 @@ QString routeOf(qint16 defaultFilter, const QString &routeCode)
 
 } // namespace
 
-int listCommand(const QString &dbUrl)
+int listCommand(const QString &dbUrl, const ConnectionLimits &limits)
 {
     QList<QStringList> rows{
         {QStringLiteral("FRepKey"), QStringLiteral("FRepName"), QStringLiteral("route")}};
     try {
-        Connection connection = Connection::open(dbUrl);
+        Connection connection = Connection::open(dbUrl, limits);
         Recordset rs = Recordset::create();
         rs.Open(QStringLiteral("select FRepKey,FRepName,FDefaultFilter,FRepSub from T_RepList "
                                "order by FIndex,FRepKey"),

@@ -39,7 +39,7 @@ int runCommandLine(const CommandLine &cl, char *argv[])
         return runCommand(cl.run, format, headless);
     }
     case Command::List:
-        return listCommand(cl.run.dbUrl);
+        return listCommand(cl.run.dbUrl, cl.run.limits);
     case Command::DemoDb:
         return demoDbCommand(cl.demoTarget);
     case Command::Help:

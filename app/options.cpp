@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <limits>
 
 namespace varo::report
 {
@@ -111,6 +112,19 @@ QString canonicalObject(const QString &name)
     return QString();
 }
 
+// A time limit in whole seconds, 0 for none; the databases count it in milliseconds.
+std::optional<int> parseSeconds(const QString &option, const QString &text, QString *error)
+{
+    bool ok = false;
+    const uint seconds = text.toUInt(&ok);
+    if (ok && seconds <= uint(std::numeric_limits<int>::max() / 1000))
+        return int(seconds);
+    *error = QStringLiteral("%1 %2 is not a whole number of seconds from 0 to %3")
+                 .arg(option, text)
+                 .arg(std::numeric_limits<int>::max() / 1000);
+    return std::nullopt;
+}
+
 void parseOptions(CommandLine &cl, OptionReader &reader, bool stepsAllowed)
 {
     RunOptions &run = cl.run;
@@ -146,6 +160,16 @@ void parseOptions(CommandLine &cl, OptionReader &reader, bool stepsAllowed)
         if (option == QLatin1String("--db")) {
             if (const auto v = value())
                 run.dbUrl = databaseUrl(*v);
+            continue;
+        }
+        if (option == QLatin1String("--connect-timeout") ||
+            option == QLatin1String("--statement-timeout")) {
+            const auto v = value();
+            const auto seconds = v ? parseSeconds(option, *v, &cl.error) : std::nullopt;
+            if (seconds && option == QLatin1String("--connect-timeout"))
+                run.limits.connectTimeoutSeconds = *seconds;
+            else if (seconds)
+                run.limits.statementTimeoutSeconds = *seconds;
             continue;
         }
         if (!stepsAllowed) {
@@ -267,7 +291,7 @@ QString usageText()
     return QStringLiteral(
         "Usage:\n"
         "  varo-report run [options] STEP...\n"
-        "  varo-report list --db URL\n"
+        "  varo-report list --db URL [--connect-timeout S] [--statement-timeout S]\n"
         "  varo-report demo-db PATH          (a SQLite file path, or a postgresql:// URL)\n"
         "\n"
         "Runs reports of the report engine on the command line.\n"
@@ -278,6 +302,11 @@ QString usageText()
         "Options of run:\n"
         "  --db URL            connection to the report definitions (required)\n"
         "  --data-db URL       connection to the business data (default: the --db one)\n"
+        "  --connect-timeout S give up on a database server that has not answered after S\n"
+        "                      seconds (default 15; 0: no limit)\n"
+        "  --statement-timeout S\n"
+        "                      stop a statement that runs longer than S seconds: it fails\n"
+        "                      as database errors do (default 0: no limit)\n"
         "  --object NAME       FuncReport (default) or rptX\n"
         "  --rep-type N        report type handed to the request (default -1)\n"
         "  --settings FILE     file of the remembered dialog values\n"

@@ -2,6 +2,8 @@
 // an `--answer`. Parsing only; nothing here opens a connection or a window.
 #pragma once
 
+#include "platform/ado.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -29,7 +31,8 @@ std::optional<Answer> parseAnswer(const QString &text, QString *error);
 
 struct RunOptions {
     QString dbUrl;
-    QString dataDbUrl; // empty: the definition connection serves as the business one too
+    QString dataDbUrl;       // empty: the definition connection serves as the business one too
+    ConnectionLimits limits; // --connect-timeout, --statement-timeout
     QString object = QStringLiteral("FuncReport");
     qint32 repType = -1;
     QString settingsFile;
@@ -46,7 +49,7 @@ enum class Command { Help, Run, List, DemoDb };
 
 struct CommandLine {
     Command command = Command::Help;
-    RunOptions run;     // `list` uses dbUrl only
+    RunOptions run;     // `list` uses dbUrl and limits only
     QString demoTarget; // `demo-db`
     QString error;      // a usage error; the program then ends with status 2
 };

@@ -134,10 +134,10 @@ void printStep(const StepResult &result, OutputFormat format, bool first, bool w
     }
 }
 
-std::optional<Connection> openConnection(const QString &url)
+std::optional<Connection> openConnection(const QString &url, const ConnectionLimits &limits)
 {
     try {
-        return Connection::open(url);
+        return Connection::open(url, limits);
     } catch (const std::exception &e) {
         const Error error = toError(e);
         // The connection layer names the URL; say it here when an error does not.
@@ -262,11 +262,11 @@ int runCommand(const RunOptions &o, OutputFormat format, bool headless)
     for (const QString &dir : o.pluginDirs)
         addPluginPath(QFileInfo(dir).absoluteFilePath());
 
-    std::optional<Connection> definitions = openConnection(o.dbUrl);
+    std::optional<Connection> definitions = openConnection(o.dbUrl, o.limits);
     if (!definitions || !catalogueReadable(*definitions))
         return ExitStatus::HostFailure;
     std::optional<Connection> data =
-        o.dataDbUrl.isEmpty() ? definitions : openConnection(o.dataDbUrl);
+        o.dataDbUrl.isEmpty() ? definitions : openConnection(o.dataDbUrl, o.limits);
     if (!data)
         return ExitStatus::HostFailure;
 

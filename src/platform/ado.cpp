@@ -8,29 +8,31 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
-#include <QHash>
-#include <QRegularExpression>
-#include <QSet>
+#include <QLoggingCategory>
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUrl>
+#include <limits>
 #include <optional>
-#include <sqlite3.h>
 
 namespace varo
 {
+
+namespace
+{
+Q_LOGGING_CATEGORY(lcPlatform, "varo.platform")
+} // namespace
 
 struct Connection::Data {
     QString name; // QSqlDatabase connection name
     QString url;
     varo::Errors errors;
+    std::unique_ptr<SqliteTimeLimit> timeLimit; // SQLite with a statement timeout
 
     QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
     ~Data()
     {
+        timeLimit.reset(); // while the handle it watches is still open
         {
             QSqlDatabase database = QSqlDatabase::database(name, false);
             database.close();
@@ -51,7 +53,28 @@ static Error openFailure(const QString &url, const QString &why)
                  QStringLiteral("cannot open connection %1: %2").arg(maskedUrl(url), why));
 }
 
-Connection Connection::open(const QString &url)
+// The databases count time limits in milliseconds, in an int.
+static int milliseconds(int seconds)
+{
+    return int(qMin<qint64>(qint64(seconds) * 1000, std::numeric_limits<int>::max()));
+}
+
+// The driver's connect options for the limits: its own means on each database.
+static QString connectOptions(const QString &driver, const ConnectionLimits &limits)
+{
+    if (driver == QLatin1String("QSQLITE") && limits.statementTimeoutSeconds > 0)
+        return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1")
+            .arg(milliseconds(limits.statementTimeoutSeconds));
+    if (limits.connectTimeoutSeconds <= 0)
+        return QString();
+    if (driver == QLatin1String("QPSQL"))
+        return QStringLiteral("connect_timeout=%1").arg(limits.connectTimeoutSeconds);
+    if (driver == QLatin1String("QODBC"))
+        return QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(limits.connectTimeoutSeconds);
+    return QString();
+}
+
+Connection Connection::open(const QString &url, const ConnectionLimits &limits)
 {
     const QString name = nextConnectionName();
     std::optional<QSqlDatabase> db;
@@ -90,27 +113,35 @@ Connection Connection::open(const QString &url)
         QSqlDatabase::removeDatabase(name);
         throw openFailure(url, QStringLiteral("the Qt SQL driver is not installed"));
     }
+    db->setConnectOptions(connectOptions(db->driverName(), limits));
     if (!db->open()) {
         const QString why = db->lastError().text();
         db.reset();
         QSqlDatabase::removeDatabase(name);
         throw openFailure(url, why);
     }
-    if (db->driverName() == QLatin1String("QSQLITE")) {
-        const QVariant handle = db->driver()->handle();
-        sqlite3 *raw = nullptr;
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-            raw = *static_cast<sqlite3 *const *>(handle.data());
-        if (!raw || !registerSqlServerFunctions(raw)) {
-            db.reset();
-            QSqlDatabase::removeDatabase(name);
-            throw openFailure(url, QStringLiteral("cannot register charindex and len"));
-        }
-    }
+    const QString driver = db->driverName();
+    db.reset();
     Connection c;
-    c.d = std::make_shared<Data>();
+    c.d = std::make_shared<Data>(); // closes the database if the rest fails
     c.d->name = name;
     c.d->url = url;
+    const int timeout = limits.statementTimeoutSeconds;
+    if (driver == QLatin1String("QSQLITE")) {
+        sqlite3 *raw = sqliteHandle(c.d->db());
+        if (!raw || !registerSqlServerFunctions(raw))
+            throw openFailure(url, QStringLiteral("cannot register charindex and len"));
+        if (timeout > 0)
+            c.d->timeLimit = std::make_unique<SqliteTimeLimit>(raw, timeout);
+    } else if (driver == QLatin1String("QPSQL") && timeout > 0) {
+        openCursor(c.d->db(),
+                   QStringLiteral("set statement_timeout = %1").arg(milliseconds(timeout)),
+                   [&url](const QString &description, const QString &) {
+                       return openFailure(url, description);
+                   });
+    } else if (driver == QLatin1String("QODBC") && timeout > 0) {
+        qCWarning(lcPlatform, "ODBC connections have no statement timeout; none is applied");
+    }
     return c;
 }
 
@@ -206,7 +237,7 @@ std::unique_ptr<Cursor> Connection::run(const QString &sql) const
         }
         return Error(ErrorNumber::ProviderError, description);
     };
-    return openCursor(d->db(), sql, fail);
+    return openCursor(d->db(), sql, fail, d->timeLimit.get());
 }
 
 void Recordset::Open(const QString &source, Connection &activeConnection, int cursorType,

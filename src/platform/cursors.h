@@ -1,7 +1,9 @@
 // The rows of one statement as they come from the database, for the recordsets of the ado
 // layer: read forward one at a time, and run again from the start when asked. SQLite is read
 // through its own interface, since the report's rows are the engine's largest read and the
-// generic driver path costs several times the database's own work; other servers through QtSql.
+// generic driver path costs several times the database's own work. PostgreSQL too, under the Qt
+// driver's connection: only its extended protocol holds a text to a single statement. ODBC
+// through QtSql. A text never runs more than its first statement: a second one is refused.
 #pragma once
 
 #include "error.h"
@@ -15,6 +17,8 @@
 
 namespace varo
 {
+
+class SqliteTimeLimit;
 
 class Cursor
 {
@@ -42,7 +46,9 @@ protected:
 };
 
 // Runs a statement. Returns nothing for a statement that hands back no rows (it has run then).
+// On SQLite, timeLimit (if any) interrupts a statement that runs too long.
 std::unique_ptr<Cursor> openCursor(const QSqlDatabase &db, const QString &sql,
-                                   const Cursor::Failure &fail);
+                                   const Cursor::Failure &fail,
+                                   SqliteTimeLimit *timeLimit = nullptr);
 
 } // namespace varo

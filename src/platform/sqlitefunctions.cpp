@@ -1,10 +1,23 @@
 #include "sqlitefunctions.h"
 
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QString>
+#include <QVariant>
 #include <sqlite3.h>
 
 namespace varo
 {
+
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    if (db.driverName() != QLatin1String("QSQLITE"))
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
 
 static QString textArg(sqlite3_value *value)
 {
@@ -56,6 +69,45 @@ bool registerSqlServerFunctions(sqlite3 *db)
                                       nullptr, nullptr) == SQLITE_OK &&
            sqlite3_create_function_v2(db, "len", 1, flags, nullptr, len, nullptr, nullptr,
                                       nullptr) == SQLITE_OK;
+}
+
+// The virtual machine instructions SQLite runs between two looks at the clock: well under a
+// millisecond of work, and a look costs too little to measure against it.
+constexpr int kInstructionsPerCheck = 10000;
+
+SqliteTimeLimit::SqliteTimeLimit(sqlite3 *db, int seconds)
+    : m_db(db), m_milliseconds(qint64(seconds) * 1000), m_deadline(QDeadlineTimer::Forever)
+{
+    sqlite3_progress_handler(db, kInstructionsPerCheck, &SqliteTimeLimit::check, this);
+}
+
+SqliteTimeLimit::~SqliteTimeLimit()
+{
+    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
+int SqliteTimeLimit::step(sqlite3_stmt *stmt, qint64 &remaining)
+{
+    m_expired = false;
+    m_deadline = QDeadlineTimer(qMax<qint64>(remaining, 0));
+    const int rc = sqlite3_step(stmt);
+    remaining = m_deadline.remainingTime();
+    // The driver's own statements and the preparing of ours run without a limit.
+    m_deadline = QDeadlineTimer(QDeadlineTimer::Forever);
+    return rc;
+}
+
+QString SqliteTimeLimit::message() const
+{
+    return QStringLiteral("interrupted: the statement ran longer than its limit of %1 s")
+        .arg(m_milliseconds / 1000);
+}
+
+int SqliteTimeLimit::check(void *self)
+{
+    auto *limit = static_cast<SqliteTimeLimit *>(self);
+    limit->m_expired = limit->m_deadline.hasExpired();
+    return limit->m_expired ? 1 : 0;
 }
 
 } // namespace varo

@@ -98,6 +98,8 @@ private Q_SLOTS:
         row("list with a run option", {"list", "--db", "x.db", "--format", "json"},
             "unknown option --format for list");
         row("list with a step", {"list", "--db", "x.db", "K"}, "unexpected argument K");
+        row("list with a bad limit", {"list", "--db", "x.db", "--statement-timeout", "-1"},
+            "--statement-timeout -1 is not a whole number of seconds from 0 to 2147483");
         row("demo-db without path", {"demo-db"}, "demo-db takes one PATH");
         row("demo-db with an option", {"demo-db", "-f"}, "unknown option -f");
     }

@@ -9,8 +9,10 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTcpServer>
 #include <QTimer>
 #include <stdexcept>
 
@@ -336,8 +338,10 @@ private Q_SLOTS:
             QVERIFY2(
                 raised([&] { Connection::open(url); }).contains(": cannot open connection " + url),
                 qPrintable(url));
+        // A second statement is refused before anything runs: T_Pwned is never created.
         for (const QString &sql :
              QStringList{"select * from T_Missing", "alter table T_Item add FName int",
+                         "select 1; create table T_Pwned (x int)", "select * from T_Pwned",
                          "select * from T_Item where FName = 'O'B'",
                          "select FCode, case when FQty = 30 then " + third +
                              " else FQty end from T_Item"}) {
@@ -370,14 +374,16 @@ private Q_SLOTS:
                     "charindex('a', 'abca', -3) = 1; charindex('中', '文中文中', 3) = 4; "
                     "charindex(null, 'abc') = null; charindex('a', 'abc', null) = null; "
                     "charindex('T ', FName) = 3; len('abc   ') = 3; len('  abc') = 5; "
-                    "len('   ') = 0; len('中文') = 2; len(null) = null; len(FNote) = 8")
+                    "len('   ') = 0; len('中文') = 2; len(null) = null; len(FNote) = 8; "
+                    "len('a:b?;c') = 6")
                 .split("; ");
         // "names: statement": as written, though PostgreSQL folds unquoted names.
         const QStringList names = {
             "FCode,FQty: select FCode, FQty from T_Item where fcode = 'A01' and FQTY > 0",
             "FCode: select fcode as FCode from T_Item",
             "FCaption,FCode: select FName as FCaption, FCode from T_Item order by FCAPTION, fcode",
-            "Item Name: select FName as \"Item Name\" from T_Item"};
+            "Item Name: select FName as \"Item Name\" from T_Item",
+            "FCode: select FCode from T_Item; -- one statement, then a comment"};
         QStringList results;
         for (const QString &item : cases) {
             const QString expression = item.section(" = ", 0, 0);
@@ -391,6 +397,43 @@ private Q_SLOTS:
             results << rs.fieldNames().join(',') + ": " + item.section(": ", 1);
         }
         QCOMPARE(results, cases + names);
+    }
+
+    // A statement that never ends stops at the limit, failing as provider errors do; the
+    // connection goes on.
+    void statementTimeout_data() { test::addDatabaseRows(); }
+    void statementTimeout()
+    {
+        QFETCH(QString, database);
+        VARO_TEST_DATABASE(db, database);
+        Connection c =
+            Connection::open(db.url(), {.connectTimeoutSeconds = 15, .statementTimeoutSeconds = 1});
+        const auto error = test::errorOf([&] {
+            c.Execute("with recursive t(n) as (select 1 union all select n + 1 from t) "
+                      "select count(*) from t");
+        });
+        QVERIFY(error && error->number() == ErrorNumber::ProviderError);
+        QCOMPARE(c.errors().Item(0).Description, error->description());
+        QVERIFY2(error->description().contains(
+                     database == "sqlite" ? "ran longer than its limit of 1 s"
+                                          : "canceling statement due to statement timeout"),
+                 qPrintable(error->description()));
+        QCOMPARE(test::firstValue(c, "select 40 + 2").toInt(), 42);
+    }
+
+    // A server that accepts the connection and never answers: opening gives up at the limit.
+    void connectTimeout()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const QString url = QString("postgresql://u@127.0.0.1:%1/db").arg(silent.serverPort());
+        QElapsedTimer clock;
+        clock.start();
+        const QString error = raised([&] { Connection::open(url, {.connectTimeoutSeconds = 1}); });
+        QVERIFY2(error.contains(": cannot open connection " + url + ": ") &&
+                     error.contains("timeout expired"),
+                 qPrintable(error));
+        QVERIFY(clock.elapsed() < 10000); // the limit, not the system's own minutes of waiting
     }
 
     // "Name=" sets a property and reads it back. result: the value, or "error N[: text]"
