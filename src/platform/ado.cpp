@@ -9,6 +9,7 @@
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QUrl>
