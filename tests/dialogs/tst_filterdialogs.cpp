@@ -313,6 +313,46 @@ private Q_SLOTS:
                      message == u"请输入排序规则。" ? u"0"_s : u"沐岩提示1"_s);
     }
 
+    // A value that would stand outside the quotes of the SQL must be a literal of its kind;
+    // anything else is refused with its caption and value, and the dialog stays open. Between
+    // quotes any text is a value.
+    void unsafeValues_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char *name, const char *route, const char *value,
+                            const char *message) {
+            QTest::newRow(name) << route << QString(value) << QString(message);
+        };
+        row("condition, a number", "condition", "-5.5", "");
+        row("condition, more than a number", "condition", "5 or 1=1",
+            "[数]的值[5 or 1=1]不是数字，请重新输入!");
+        row("keyword, a whole number", "keyword", "7", "");
+        row("keyword, more than a number", "keyword", "0 or 1=1",
+            "[C#N#]的值[0 or 1=1]不是数字，请重新输入!");
+    }
+    void unsafeValues()
+    {
+        QFETCH(QString, route);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QVERIFY(loadCondition(u"CDTXT|数|NF|n>=?|到|NT|s<='?'"_s));
+        if (route == u"condition") {
+            enter(m_condition.get(), u"txtItemt0=O'N, txtItemf0="_s + value);
+            click(m_condition.get(), u"cmdOK"_s);
+            QCOMPARE(m_condition->Tag(), message.isEmpty() ? u"OK"_s : QString());
+        } else {
+            m_db->execute({test::insertTemplate(kKey, u"select 1 where n >= #N# and s = '#S#'"_s)});
+            open(u"#N#:3, #S#:2"_s);
+            cell(1)->setText(value);
+            cell(2)->setText(u"O'N"_s);
+            m_keywords->cmdOK_Click();
+            QCOMPARE(confirmed(), message.isEmpty());
+        }
+        QCOMPARE(m_messages->texts().join(u""_s), message);
+    }
+
     // F7 or the drop-down button beside text with a lookup key looks up with that key and puts
     // the answer in; nothing chosen keeps a condition but empties a keyword.
     void lookup_data()
