@@ -405,6 +405,41 @@ private:
 
 } // namespace
 
+bool holdsSecondStatement(QStringView sql)
+{
+    bool ended = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < sql.size() ? sql.at(i + 1) : QChar();
+        if (c == u'-' && next == u'-') {
+            i = sql.indexOf(u'\n', i);
+            if (i < 0)
+                break;
+        } else if (c == u'/' && next == u'*') {
+            i = sql.indexOf(QStringView(u"*/"), i + 2);
+            if (i < 0)
+                break;
+            ++i;
+        } else if (c == u';') {
+            ended = true;
+        } else if (c.isSpace()) {
+            continue;
+        } else if (ended) {
+            return true;
+        } else if (c == u'\'' || c == u'"' || c == u'[') {
+            // A literal or quoted name ends at its closing mark; a doubled one stays inside.
+            const QChar close = c == u'[' ? u']' : c;
+            for (++i; i < sql.size(); ++i) {
+                if (sql.at(i) == close && !(i + 1 < sql.size() && sql.at(i + 1) == close))
+                    break;
+                if (sql.at(i) == close)
+                    ++i;
+            }
+        }
+    }
+    return false;
+}
+
 std::unique_ptr<Cursor> openCursor(const QSqlDatabase &db, const QString &sql,
                                    const Cursor::Failure &fail, SqliteTimeLimit *timeLimit)
 {
@@ -429,6 +464,9 @@ std::unique_ptr<Cursor> openCursor(const QSqlDatabase &db, const QString &sql,
             return nullptr;
         return cursor;
     }
+    // ODBC servers run every statement of a text, prepared or not: refuse a second one here.
+    if (holdsSecondStatement(sql))
+        throw fail(QStringLiteral("cannot run more than one statement at a time"), QString());
     auto cursor = std::make_unique<QtSqlCursor>(db, sql, fail);
     if (!cursor->run())
         return nullptr;

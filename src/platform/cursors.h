@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -44,6 +45,11 @@ public:
 protected:
     QStringList m_names;
 };
+
+// Whether a text holds something after the ";" that ends its first statement, other than
+// blanks, comments and more ";" (literals, quoted names and comments are skipped). Used where
+// the server itself would run a second statement (ODBC).
+bool holdsSecondStatement(QStringView sql);
 
 // Runs a statement. Returns nothing for a statement that hands back no rows (it has run then).
 // On SQLite, timeLimit (if any) interrupts a statement that runs too long.

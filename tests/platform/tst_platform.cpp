@@ -3,6 +3,7 @@
 
 #include "common/testdatabase.h"
 #include "platform/automation.h"
+#include "platform/cursors.h"
 #include "platform/settings.h"
 #include "platform/variant.h"
 
@@ -315,6 +316,26 @@ private Q_SLOTS:
         VARO_VERIFY_NO_ERROR(rs = open("select FCode, FName from T_Item where 1 = 0")); // no rows
         QVERIFY(rs.atEOF() && rs.atBOF() && rs.RecordCount() == qMin(recordCount, 0));
         QCOMPARE(rs.Fields(1).Name(), QStringLiteral("FName"));
+    }
+
+    // Where the server would run it, a second statement is found in the text itself.
+    void secondStatement_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("second");
+        QTest::newRow("one") << "select 1" << false;
+        QTest::newRow("trailing ; and comments") << "select 1; -- x\n /* y; z */ ;" << false;
+        QTest::newRow("; in a literal and a name")
+            << "select 'a;''b', \"c;\", [d;] from t" << false;
+        QTest::newRow("a second") << "select 1; create table x (i int)" << true;
+        QTest::newRow("after a literal") << "select ';'';'; drop table t" << true;
+        QTest::newRow("after a comment") << "select 1 /* ; */; delete from t" << true;
+    }
+    void secondStatement()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, second);
+        QCOMPARE(holdsSecondStatement(sql), second);
     }
 
     void statements_data() { test::addDatabaseRows(); }
