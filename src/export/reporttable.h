@@ -1,0 +1,59 @@
+// A report's result as a table to show or to export: the title lines, the visible columns with
+// their two header levels, the rows and the totals record, read from the containers a report
+// object hands its host (Title, Header, VectRs). Nothing is copied: cells are read from the
+// row records when asked for.
+#pragma once
+
+#include "platform/containers.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace varo::exporting
+{
+
+struct Column {
+    QString name;         // FColName; rows are looked up by it without regard to letter case
+    QString caption;      // FColCaption
+    QString group;        // FHeadSecond: the second header level, "" for none
+    bool numeric = false; // FColType "N", or a column the totals record sums
+};
+
+// A run of adjacent columns sharing a non-empty second-level caption.
+struct HeaderGroup {
+    QString caption;
+    int first = 0;
+    int count = 0;
+};
+
+class ReportTable
+{
+public:
+    ReportTable() = default;
+    // title: records with FCaption; header: records with FColCaption, FHeadSecond, FColType,
+    // FColName, FVisible (invisible ones are left out); rows: VectRs, or nothing.
+    ReportTable(const QString &name, const Vector &title, const Vector &header, const Vector &rows);
+
+    const QString &name() const { return m_name; }
+    const QStringList &titleLines() const { return m_titles; }
+    const QList<Column> &columns() const { return m_columns; }
+    QList<HeaderGroup> groups() const;
+
+    qsizetype rowCount() const { return m_rowCount; } // without the totals record
+    QString cell(qsizetype row, int column) const;
+    bool hasTotals() const { return m_hasTotals; }
+    QString totalsCell(int column) const;
+
+private:
+    QString recordCell(const Dictionary &record, int column) const;
+
+    QString m_name;
+    QStringList m_titles;
+    QList<Column> m_columns;
+    Vector m_rows;
+    qsizetype m_rowCount = 0;
+    bool m_hasTotals = false;
+};
+
+} // namespace varo::exporting
