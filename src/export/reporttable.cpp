@@ -2,6 +2,9 @@
 
 #include "platform/variant.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace varo::exporting
 {
 
@@ -10,16 +13,40 @@ namespace
 
 const QString kTotals = QStringLiteral("合计：");
 
-QString field(const Dictionary &record, const char *name)
+Dictionary asDictionary(const QVariant &v)
 {
-    const QVariant v = record.value(QString::fromLatin1(name));
-    return !v.isValid() || isNull(v) ? QString() : toText(v);
+    return v.metaType() == QMetaType::fromType<Dictionary>() ? v.value<Dictionary>() : Dictionary();
 }
 
-// The engine appends the totals record last, with "合计：" under the first field.
+// A value as a cell's text; a value without text (a container, a handle) is left empty.
+QString text(const QVariant &v)
+{
+    if (!v.isValid() || isNull(v))
+        return QString();
+    try {
+        return toText(v);
+    } catch (const std::exception &) {
+        return QString();
+    }
+}
+
+QString field(const Dictionary &record, const char *name)
+{
+    return record.isNull() ? QString() : text(record.value(QString::fromLatin1(name)));
+}
+
+// The engine appends the totals record last, with "合计：" under the result's first field; its
+// other fields are the summed columns, so that one is not necessarily first.
 bool isTotals(const Dictionary &record)
 {
-    return !record.isNull() && record.Count() > 0 && record.valueAt(0).toString() == kTotals;
+    if (record.isNull())
+        return false;
+    for (int i = 0; i < record.Count(); ++i) {
+        const QVariant v = record.valueAt(i);
+        if (v.typeId() == QMetaType::QString && v.toString() == kTotals)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -29,19 +56,21 @@ ReportTable::ReportTable(const QString &name, const Vector &title, const Vector 
     : m_name(name), m_rows(rows)
 {
     if (!title.isNull()) {
-        for (const QVariant &line : title.items())
-            m_titles.append(field(line.value<Dictionary>(), "FCaption"));
+        for (const QVariant &line : title.items()) {
+            const Dictionary d = asDictionary(line);
+            m_titles.append(d.isNull() ? text(line) : field(d, "FCaption"));
+        }
     }
     m_rowCount = rows.isNull() ? 0 : rows.Count();
-    m_hasTotals = m_rowCount > 0 && isTotals(rows.Item(int(m_rowCount - 1)).value<Dictionary>());
+    const Dictionary last =
+        m_rowCount > 0 ? asDictionary(rows.Item(int(m_rowCount - 1))) : Dictionary();
+    m_hasTotals = isTotals(last);
     if (m_hasTotals)
         --m_rowCount;
-    const Dictionary totals =
-        m_hasTotals ? rows.Item(int(m_rowCount)).value<Dictionary>() : Dictionary();
     if (header.isNull())
         return;
     for (const QVariant &item : header.items()) {
-        const Dictionary entry = item.value<Dictionary>();
+        const Dictionary entry = asDictionary(item);
         if (entry.isNull() || field(entry, "FVisible").trimmed() == u'0')
             continue;
         Column c;
@@ -49,11 +78,12 @@ ReportTable::ReportTable(const QString &name, const Vector &title, const Vector 
         c.caption = field(entry, "FColCaption");
         c.group = field(entry, "FHeadSecond");
         const bool summed =
-            !totals.isNull() && totals.Exists(c.name) && totals.value(c.name).toString() != kTotals;
+            m_hasTotals && last.Exists(c.name) && text(last.value(c.name)) != kTotals;
         c.numeric =
             field(entry, "FColType").trimmed().compare(u"N", Qt::CaseInsensitive) == 0 || summed;
         m_columns.append(c);
     }
+    m_positions.fill(-1, m_columns.size());
 }
 
 QList<HeaderGroup> ReportTable::groups() const
@@ -72,21 +102,92 @@ QList<HeaderGroup> ReportTable::groups() const
     return runs;
 }
 
+bool ReportTable::hasGroups() const
+{
+    for (const Column &c : m_columns) {
+        if (!c.group.isEmpty())
+            return true;
+    }
+    return false;
+}
+
 QString ReportTable::recordCell(const Dictionary &record, int column) const
 {
-    const QVariant v = record.value(m_columns.at(column).name);
-    return !v.isValid() || isNull(v) ? QString() : toText(v);
+    return record.isNull() ? QString() : text(record.value(m_columns.at(column).name));
+}
+
+QStringList ReportTable::recordCells(const QVariant &item) const
+{
+    const Dictionary record = asDictionary(item);
+    QStringList cells;
+    cells.reserve(m_columns.size());
+    if (record.isNull()) {
+        cells.resize(m_columns.size());
+        return cells;
+    }
+    const int count = record.Count();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const QString &name = m_columns.at(c).name;
+        int &at = m_positions[c];
+        if (at < 0 || at >= count || record.keyAt(at).compare(name, Qt::CaseInsensitive) != 0) {
+            at = -1;
+            for (int i = 0; i < count && at < 0; ++i) {
+                if (record.keyAt(i).compare(name, Qt::CaseInsensitive) == 0)
+                    at = i;
+            }
+        }
+        cells.append(at < 0 ? QString() : text(record.valueAt(at)));
+    }
+    return cells;
 }
 
 QString ReportTable::cell(qsizetype row, int column) const
 {
-    return recordCell(m_rows.Item(int(row)).value<Dictionary>(), column);
+    return recordCell(asDictionary(m_rows.Item(int(row))), column);
+}
+
+QStringList ReportTable::rowCells(qsizetype row) const
+{
+    return recordCells(m_rows.Item(int(row)));
 }
 
 QString ReportTable::totalsCell(int column) const
 {
-    return m_hasTotals ? recordCell(m_rows.Item(int(m_rowCount)).value<Dictionary>(), column)
-                       : QString();
+    return m_hasTotals ? recordCell(asDictionary(m_rows.Item(int(m_rowCount))), column) : QString();
+}
+
+QStringList ReportTable::totalsCells() const
+{
+    return m_hasTotals ? recordCells(m_rows.Item(int(m_rowCount))) : QStringList();
+}
+
+std::optional<double> numberIn(QStringView text)
+{
+    // Digits, at most one point, an optional sign and exponent: at most 40 characters.
+    char buffer[48];
+    const qsizetype n = text.size();
+    if (n == 0 || n > 40)
+        return std::nullopt;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t ch = text.at(i).unicode();
+        const bool allowed = (ch >= u'0' && ch <= u'9') || ch == u'.' || ch == u'-' || ch == u'+' ||
+                             ch == u'e' || ch == u'E';
+        if (!allowed)
+            return std::nullopt;
+        buffer[i] = char(ch);
+    }
+    const char *begin = buffer + (buffer[0] == '-' ? 1 : 0);
+    const char *end = buffer + n;
+    if (begin < end && *begin == '+')
+        return std::nullopt;
+    // "007" is a code, "0.5" and "0" are numbers.
+    if (end - begin > 1 && begin[0] == '0' && begin[1] >= '0' && begin[1] <= '9')
+        return std::nullopt;
+    double value = 0;
+    const auto [last, error] = std::from_chars(buffer, end, value);
+    if (error != std::errc() || last != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 } // namespace varo::exporting

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace varo::exporting
 {
@@ -39,14 +40,19 @@ public:
     const QStringList &titleLines() const { return m_titles; }
     const QList<Column> &columns() const { return m_columns; }
     QList<HeaderGroup> groups() const;
+    bool hasGroups() const;
 
     qsizetype rowCount() const { return m_rowCount; } // without the totals record
     QString cell(qsizetype row, int column) const;
+    // Every column's cell of a row at once: the fast way through a large result.
+    QStringList rowCells(qsizetype row) const;
     bool hasTotals() const { return m_hasTotals; }
     QString totalsCell(int column) const;
+    QStringList totalsCells() const;
 
 private:
     QString recordCell(const Dictionary &record, int column) const;
+    QStringList recordCells(const QVariant &record) const;
 
     QString m_name;
     QStringList m_titles;
@@ -54,6 +60,13 @@ private:
     Vector m_rows;
     qsizetype m_rowCount = 0;
     bool m_hasTotals = false;
+    // Where each column's field was in the record read last; records of one result share
+    // their field order, so the names are rarely looked up.
+    mutable QList<int> m_positions;
 };
+
+// A numeric column's cell as a number: plain decimal notation only, so that a code with
+// leading zeros ("007"), a text or a number with separators stays text.
+std::optional<double> numberIn(QStringView text);
 
 } // namespace varo::exporting
