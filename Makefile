@@ -13,8 +13,8 @@
 #                      unpacked varo-report
 #   make fuzz          fuzz the template expansions with libFuzzer (FUZZ_SECONDS each, 60)
 #   make clean         remove the build folder
-#   make bench         build, then measure a report request on 100,000 and 1,000,000 rows, and
-#                      varo-report's peak memory on the larger
+#   make bench         build, then measure a report request on 100,000 and 1,000,000 rows,
+#                      varo-report's peak memory on the larger, and its XLSX export
 #   make format        clang-format our sources in place
 #   make format-check  fail when a source is not clang-format clean
 #
@@ -70,7 +70,7 @@ fuzz: deps
 
 bench: build
 	$(BUILD_DIR)/bin/bench_request --rows 100000
-	$(BUILD_DIR)/bin/bench_request --rows 1000000 --varo-report
+	$(BUILD_DIR)/bin/bench_request --rows 1000000 --varo-report --xlsx
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -125,6 +125,41 @@ std::optional<int> parseSeconds(const QString &option, const QString &text, QStr
     return std::nullopt;
 }
 
+std::optional<OutputFormat> formatNamed(const QString &name)
+{
+    static const QList<QPair<QLatin1String, OutputFormat>> formats{
+        {QLatin1String("json"), OutputFormat::Json},
+        {QLatin1String("table"), OutputFormat::Table},
+        {QLatin1String("csv"), OutputFormat::Csv},
+        {QLatin1String("xlsx"), OutputFormat::Xlsx},
+        {QLatin1String("pdf"), OutputFormat::Pdf}};
+    for (const auto &[known, format] : formats) {
+        if (name == known)
+            return format;
+    }
+    return std::nullopt;
+}
+
+// The formats that go to a file and the file go together; a file's suffix names its format
+// when --format does not.
+QString outputProblem(RunOptions &run)
+{
+    if (!run.output.isEmpty() && !run.format) {
+        run.format = formatNamed(QFileInfo(run.output).suffix().toLower());
+        if (!run.format)
+            return QStringLiteral("--output %1 needs --format xlsx, pdf or csv").arg(run.output);
+    }
+    const bool toFile = run.format == OutputFormat::Xlsx || run.format == OutputFormat::Pdf;
+    if (toFile && run.output.isEmpty())
+        return QStringLiteral("--format %1 needs --output FILE")
+            .arg(run.format == OutputFormat::Xlsx ? QStringLiteral("xlsx") : QStringLiteral("pdf"));
+    if (!run.output.isEmpty() && !toFile && run.format != OutputFormat::Csv)
+        return QStringLiteral("--output goes with --format xlsx, pdf or csv");
+    if ((run.csvTitles || run.csvBom) && run.format != OutputFormat::Csv)
+        return QStringLiteral("--csv-titles and --csv-bom go with --format csv");
+    return QString();
+}
+
 void parseOptions(CommandLine &cl, OptionReader &reader, bool stepsAllowed)
 {
     RunOptions &run = cl.run;
@@ -214,15 +249,20 @@ void parseOptions(CommandLine &cl, OptionReader &reader, bool stepsAllowed)
             run.headless = true;
         } else if (option == QLatin1String("--format")) {
             if (const auto v = value()) {
-                if (*v == QLatin1String("json"))
-                    run.format = OutputFormat::Json;
-                else if (*v == QLatin1String("table"))
-                    run.format = OutputFormat::Table;
-                else if (*v == QLatin1String("csv"))
-                    run.format = OutputFormat::Csv;
-                else
-                    cl.error = QStringLiteral("unknown --format %1 (json, table or csv)").arg(*v);
+                run.format = formatNamed(*v);
+                if (!run.format)
+                    cl.error = QStringLiteral("unknown --format %1 (json, table, csv, xlsx or pdf)")
+                                   .arg(*v);
             }
+        } else if (option == QLatin1String("--output")) {
+            if (const auto v = value())
+                run.output = *v;
+        } else if (option == QLatin1String("--csv-titles")) {
+            noValue();
+            run.csvTitles = true;
+        } else if (option == QLatin1String("--csv-bom")) {
+            noValue();
+            run.csvBom = true;
         } else {
             cl.error = QStringLiteral("unknown option %1").arg(option);
         }
@@ -277,6 +317,9 @@ CommandLine parseCommandLine(const QStringList &args)
             cl.error = QStringLiteral("no STEP given");
             return cl;
         }
+        cl.error = outputProblem(cl.run);
+        if (!cl.error.isEmpty())
+            return cl;
         for (const QString &step : std::as_const(cl.run.steps)) {
             cl.error = stepProblem(cl.run.object, step);
             if (!cl.error.isEmpty())
@@ -314,7 +357,14 @@ QString usageText()
         "  --answer NAME=VALUE set the control NAME of a dialog to VALUE, then press OK\n"
         "                      (repeatable; an empty VALUE empties a date)\n"
         "  --cancel            press Cancel in every dialog instead of OK\n"
-        "  --format FORMAT     json, table or csv (default: table on a terminal, else json)\n"
+        "  --format FORMAT     json, table or csv on stdout (default: table on a terminal,\n"
+        "                      else json); xlsx, pdf or csv into the --output file\n"
+        "  --output FILE       export the reports into FILE (its suffix names the format\n"
+        "                      when --format does not): one sheet per step in xlsx, one\n"
+        "                      after another in pdf and csv; FILE is replaced only once\n"
+        "                      the new one is complete\n"
+        "  --csv-titles        CSV: the title lines before the header line\n"
+        "  --csv-bom           CSV: a UTF-8 byte order mark first, for spreadsheet programs\n"
         "  --screenshot FILE   save a PNG picture of the first dialog, once answered\n"
         "  --headless          never show a window; implied without a display and by\n"
         "                      --answer, --cancel and --screenshot\n"
@@ -331,9 +381,10 @@ QString usageText()
         "window showed, in order).\n"
         "\n"
         "Exit status: 0 when every step worked and all output was written; 1 when the program\n"
-        "failed (a connection, the database, the object or a call); 2 for a usage error or an\n"
-        "answer that fits no control; 3 when a step returned false (:refresh and :reload: its\n"
-        "Result was not OK) or the output could not be written whole.\n");
+        "failed (a connection, the database, the object, a call, or writing the --output\n"
+        "file); 2 for a usage error or an answer that fits no control; 3 when a step returned\n"
+        "false (:refresh and :reload: its Result was not OK; an --output file is then not\n"
+        "written) or the output could not be written whole.\n");
 }
 
 } // namespace varo::report

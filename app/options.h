@@ -12,7 +12,8 @@
 namespace varo::report
 {
 
-enum class OutputFormat { Json, Table, Csv };
+// Json, Table and Csv go to stdout; Xlsx, Pdf and Csv go to a file with --output.
+enum class OutputFormat { Json, Table, Csv, Xlsx, Pdf };
 
 // One `--answer NAME=VALUE`. NAME is a control's objectName, or "kind:TARGET" for answers that
 // address something other than a control by name ("keyword:MARKER=VALUE" in a keyword grid).
@@ -42,6 +43,9 @@ struct RunOptions {
     std::optional<OutputFormat> format; // none given: chosen by whether stdout is a terminal
     bool headless = false;              // as asked for; see runsHeadless
     QString screenshot;                 // PNG of the first dialog, as answered
+    QString output;                     // --output FILE: the reports exported to it
+    bool csvTitles = false;             // the title lines before the CSV header line
+    bool csvBom = false;                // a UTF-8 byte order mark before the CSV
     QStringList steps;
 };
 

@@ -10,6 +10,7 @@
 
 #include "textwidth.h"
 
+#include "export/exporter.h"
 #include "platform/ado.h"
 #include "platform/automation.h"
 #include "platform/containers.h"
@@ -97,9 +98,33 @@ bool succeeded(const StepResult &result, Verdict verdict)
     return !d.isNull() && d.value(QStringLiteral("OK")).toBool();
 }
 
+// The report of a step for the exporters; its sheet is named after the report.
+exporting::ReportTable exportedTable(const StepResult &result)
+{
+    const QVariant property = result.property(QStringLiteral("Property"));
+    const Dictionary d = property.metaType() == QMetaType::fromType<Dictionary>()
+                             ? property.value<Dictionary>()
+                             : Dictionary();
+    const QString name = d.isNull() ? QString() : cellText(d.value(QStringLiteral("FRepName")));
+    return exporting::ReportTable(name.trimmed().isEmpty() ? result.step : name,
+                                  result.property(QStringLiteral("Title")).value<Vector>(),
+                                  result.property(QStringLiteral("Header")).value<Vector>(),
+                                  result.property(QStringLiteral("VectRs")).value<Vector>());
+}
+
+// Only data on stdout, so that it loads as it is; the rest goes to stderr.
+void complainAboutStep(const StepResult &result, bool worked)
+{
+    for (const RecordedMessage &m : result.messages)
+        complain(result.step + QStringLiteral(": ") + messageLine(m));
+    if (!worked)
+        complain(stepHeading(result));
+}
+
 // A step that did not work leaves the properties of an earlier one behind: its report is not
 // printed.
-void printStep(const StepResult &result, OutputFormat format, bool first, bool worked)
+void printStep(const StepResult &result, const RunOptions &o, OutputFormat format, bool first,
+               bool worked)
 {
     TextOut &out = standardOutput();
     switch (format) {
@@ -120,17 +145,25 @@ void printStep(const StepResult &result, OutputFormat format, bool first, bool w
             writeReportTable(out, result);
         break;
     case OutputFormat::Csv:
-        // Only data on stdout, so that it loads as it is; the rest goes to stderr.
-        for (const RecordedMessage &m : result.messages)
-            complain(result.step + QStringLiteral(": ") + messageLine(m));
-        if (!worked) {
-            complain(stepHeading(result));
-        } else {
+        complainAboutStep(result, worked);
+        if (first && o.csvBom)
+            out.write(u"\uFEFF");
+        if (worked) {
             if (!first)
                 out.write(u"\r\n");
+            if (o.csvTitles) {
+                const QStringList titles = exportedTable(result).titleLines();
+                for (const QString &line : titles) {
+                    out.write(csvField(line));
+                    out.write(u"\r\n");
+                }
+            }
             writeReportCsv(out, result);
         }
         break;
+    case OutputFormat::Xlsx:
+    case OutputFormat::Pdf:
+        break; // always to a file
     }
 }
 
@@ -178,6 +211,20 @@ void reportSettingsFailures()
     });
 }
 
+int exportTo(const RunOptions &o, OutputFormat format, const QList<exporting::ReportTable> &reports)
+{
+    using exporting::ExportFormat;
+    const ExportFormat to = format == OutputFormat::Xlsx  ? ExportFormat::Xlsx
+                            : format == OutputFormat::Pdf ? ExportFormat::Pdf
+                                                          : ExportFormat::Csv;
+    const QString problem =
+        exporting::exportReports(reports, to, o.output, {o.csvTitles, o.csvBom});
+    if (problem.isEmpty())
+        return ExitStatus::Ok;
+    complain(problem);
+    return ExitStatus::HostFailure;
+}
+
 int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection &definitions,
              Connection &data)
 {
@@ -200,6 +247,8 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
     if (headless)
         driver.install();
 
+    const bool toFile = !o.output.isEmpty();
+    QList<exporting::ReportTable> exported;
     int status = ExitStatus::Ok;
     bool allWorked = true;
     for (qsizetype i = 0; i < o.steps.size(); ++i) {
@@ -216,7 +265,13 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
             result.progress = progress;
         const bool worked = succeeded(result, verdictOf(o.object, step));
         allWorked = allWorked && worked;
-        printStep(result, format, i == 0, worked);
+        if (!toFile) {
+            printStep(result, o, format, i == 0, worked);
+        } else {
+            complainAboutStep(result, worked);
+            if (worked)
+                exported.append(exportedTable(result));
+        }
         if (call.error) {
             complain(QStringLiteral("%1: error %2: %3")
                          .arg(step)
@@ -249,6 +304,10 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
         else if (!allWorked)
             status = ExitStatus::StepFailed;
     }
+    if (toFile && status == ExitStatus::StepFailed)
+        complain(QStringLiteral("%1 not written: a step did not work").arg(o.output));
+    if (toFile && status == ExitStatus::Ok)
+        status = exportTo(o, format, exported);
     return status;
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/testdatabase.h"
 #include "common/testsupport.h"
+#include "export/exportreading.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -72,7 +73,13 @@ private Q_SLOTS:
         row("--db without value", {"run", "K", "--db"}, "option --db needs a value");
         row("no step", {"run", "--db=x.db"}, "no STEP given");
         row("bad format", {"run", "--db", "x.db", "--format", "yaml", "K"},
-            "unknown --format yaml (json, table or csv)");
+            "unknown --format yaml (json, table, csv, xlsx or pdf)");
+        row("xlsx without a file", {"run", "--db", "x.db", "--format", "xlsx", "K"},
+            "--format xlsx needs --output FILE");
+        row("file of no known kind", {"run", "--db", "x.db", "--output", "r.txt", "K"},
+            "--output r.txt needs --format xlsx, pdf or csv");
+        row("byte order mark in xlsx", {"run", "--db", "x.db", "--csv-bom", "--output=r.xlsx", "K"},
+            "--csv-titles and --csv-bom go with --format csv");
         row("bad object", {"run", "--db", "x.db", "--object", "rptY", "K"},
             "unknown --object rptY (FuncReport or rptX)");
         row("bad rep-type", {"run", "--db", "x.db", "--rep-type", "2x", "K"},
@@ -272,6 +279,22 @@ private Q_SLOTS:
             "A06,订书钉,文具,盒,20,100\r\n"
             "A20,投影仪,办公设备,台,4,11920\r\n",
             "");
+        row("csv with titles and mark",
+            QStringList{"--format", "csv", "--csv-titles", "--csv-bom"} + south, 0,
+            "\xEF\xBB\xBF日期：2024-03-01 至 2024-03-10\r\n区域：华南\r\n汇总方式：按商品\r\n"
+            "商品代码,商品名称,类别,单位,数量,金额\r\n"
+            "A01,中性笔(黑),文具,盒,37,888\r\n"
+            "A03,自动铅笔,文具,盒,35,1260\r\n"
+            "A05,订书机,文具,个,88,1584\r\n"
+            "A06,订书钉,文具,盒,20,100\r\n"
+            "A20,投影仪,办公设备,台,4,11920\r\n",
+            "");
+        row("file that cannot be written", QStringList{"--output", "/no/dir/r.pdf"} + south, 1, "",
+            "varo-report: cannot write /no/dir/r.pdf: no folder /no/dir\n");
+        row("file after a step that did not work", {"--output", "r.xlsx", "NO_SUCH"}, 3, "",
+            "varo-report: NO_SUCH: message (information) 沐岩提示: 报表不存在!\n"
+            "varo-report: step NO_SUCH: returned false\n"
+            "varo-report: r.xlsx not written: a step did not work\n");
         // Two steps on one object: the first request is cancelled, the second finds no report.
         row("filter plug-in cancelled", {"--cancel", "SALES_SUMMARY", "NO_SUCH"}, 3,
             R"j({"step":"SALES_SUMMARY","returned":false,"RptKey":"SALES_SUMMARY","RptID":1,)j"
@@ -405,6 +428,42 @@ private Q_SLOTS:
             QVERIFY2(o.out.contains(out.mid(1)), qPrintable(o.out));
         else
             QCOMPARE(o.out, out);
+    }
+
+    // Two reports of the demo into one file of each kind, replacing the file that was there.
+    void exports()
+    {
+        const QStringList steps{"DtpBDate0=2023-07-01", "DtpEDate0=2023-07-31", "txtItemf0=A10",
+                                "txtItemt0=A20",        "txtItemf1=C010",       "txtItemt1=C030",
+                                "dtpFrom=2024-03-01",   "dtpTo=2024-03-10",     "cmbRegion=华南",
+                                "cmbGroup=按商品",      "SALES_DETAIL",         "SALES_SUMMARY"};
+        for (const char *suffix : {"xlsx", "pdf"}) {
+            const QString path = m_dir.filePath(QStringLiteral("r.") + suffix);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old") == 3);
+            file.close();
+            const Outcome o = report(db(), QStringList{"--output", path} + steps);
+            QCOMPARE(o.err, QString());
+            QCOMPARE(o.status, 0);
+        }
+        const QString xlsx = m_dir.filePath("r.xlsx");
+        const varo::test::Sheet sheet = varo::test::readSheet(xlsx, 1);
+        QCOMPARE(sheet.names, QStringList({"销售明细表", "销售汇总表"}));
+        // Four title lines, two header rows, 16 rows and the totals.
+        QCOMPARE(sheet.frozenRows, 6);
+        QVERIFY(sheet.merges.contains("A5:B5") && sheet.merges.contains("E5:E6"));
+        const QList<std::tuple<const char *, QString, bool, bool>> cells{
+            {"A1", "日期从2023-07-01", false, true}, {"E5", "业务员", false, true},
+            {"A7", "SO2023-0183", false, false},     {"I7", "44", true, false},
+            {"A23", "合计：", false, true},          {"K23", "19031", true, true}};
+        for (const auto &[ref, text, number, bold] : cells) {
+            const varo::test::SheetCell cell = sheet.cells.value(ref);
+            QVERIFY2(cell.text == text && cell.number == number && cell.bold == bold, ref);
+        }
+        const QStringList pages = varo::test::pdfPages(m_dir.filePath("r.pdf"));
+        QCOMPARE(pages.size(), 2);
+        QVERIFY(pages.at(0).contains("业务员") && pages.at(0).contains("19031"));
+        QVERIFY(pages.at(1).contains("汇总方式：按商品") && pages.at(1).contains("11920"));
     }
 
     // rptX's steps, each a JSON line that ends with the progress window's texts.
