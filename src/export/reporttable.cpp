@@ -168,14 +168,19 @@ std::optional<double> numberIn(QStringView text)
     const qsizetype n = text.size();
     if (n == 0 || n > 40)
         return std::nullopt;
+    int digits = 0; // before the exponent: a double keeps no more than 15 exactly
+    bool exponent = false;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t ch = text.at(i).unicode();
-        const bool allowed = (ch >= u'0' && ch <= u'9') || ch == u'.' || ch == u'-' || ch == u'+' ||
-                             ch == u'e' || ch == u'E';
-        if (!allowed)
+        const bool digit = ch >= u'0' && ch <= u'9';
+        exponent = exponent || ch == u'e' || ch == u'E';
+        digits += digit && !exponent ? 1 : 0;
+        if (!digit && ch != u'.' && ch != u'-' && ch != u'+' && ch != u'e' && ch != u'E')
             return std::nullopt;
         buffer[i] = char(ch);
     }
+    if (digits > 15)
+        return std::nullopt;
     const char *begin = buffer + (buffer[0] == '-' ? 1 : 0);
     const char *end = buffer + n;
     if (begin < end && *begin == '+')

@@ -66,7 +66,8 @@ private:
 };
 
 // A numeric column's cell as a number: plain decimal notation only, so that a code with
-// leading zeros ("007"), a text or a number with separators stays text.
+// leading zeros ("007"), a text, a number with separators, or one of more digits than a
+// double keeps exactly (an 18-digit identifier) stays text.
 std::optional<double> numberIn(QStringView text);
 
 } // namespace varo::exporting

@@ -15,8 +15,8 @@ namespace varo::exporting
 QString writeXlsx(const QList<ReportTable> &reports, const QString &path);
 QString writeCsv(const QList<ReportTable> &reports, QIODevice *device,
                  const ExportOptions &options);
-// Each report from a new page; the device may already hold pages (a printer's first page is
-// given), so nothing is begun here but the painting.
+// Paints the reports on the device's pages, each from a new page, turning the pages to landscape
+// for a report whose columns need it; the painting begins and ends here.
 void paintReports(const QList<ReportTable> &reports, QPagedPaintDevice *device);
 
 // Sheet names for the reports: Excel's rules (at most 31 characters, none of []:*?/\, no

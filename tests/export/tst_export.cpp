@@ -47,7 +47,7 @@ ReportTable sample(const QString &name, int rows, int wideColumns = 0)
         rs.Add(record({{"fbillno", QStringLiteral("SO-%1").arg(r)},
                        {"FITEM", "007"},
                        {"FName", "笔,\"黑\""},
-                       {"FQty", QString::number(r + 1)},
+                       {"FQty", r == 0 ? "1234567890123456" : QString::number(r + 1)},
                        {"FAmount", r == 0 ? "n/a" : "12.5"},
                        {"FNote", r == 0 ? "line\nbreak" : ""}}));
     rs.Add(record({{"FQty", rows * (rows + 1) / 2.0},
@@ -82,7 +82,8 @@ private Q_SLOTS:
             {"B4", "商品代码", false, true},
             {"B5", "007", false, false},
             {"C5", "笔,\"黑\"", false, false},
-            {"D5", "1", true, false},
+            {"D5", "1234567890123456", false, false},
+            {"D6", "2", true, false},
             {"E5", "n/a", false, false},
             {"F5", "line\nbreak", false, false},
             {"A8", "合计：", false, true},
@@ -104,7 +105,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("bom");
         QTest::addColumn<QString>("text");
         const QString report = "单号,商品代码,商品名称,数量,金额,备注\r\n"
-                               "SO-0,007,\"笔,\"\"黑\"\"\",1,n/a,\"line\nbreak\"\r\n"
+                               "SO-0,007,\"笔,\"\"黑\"\"\",1234567890123456,n/a,\"line\nbreak\"\r\n"
                                "SO-1,007,\"笔,\"\"黑\"\"\",2,12.5,\r\n"
                                "合计：,,,3,12.5,\r\n";
         const QString titles = "日期：2024-03-01 至 2024-03-10\r\n区域：华南\r\n";
