@@ -2,7 +2,8 @@
 # Debian 12 machine needs nothing but `make test` (as root).
 #
 #   make demo          build what the demo needs (varo-report and the demo plug-ins), then
-#                      run scripts/demo
+#                      run scripts/demo: the report viewer on the demo database when there is
+#                      a display (and no CI), otherwise a report printed on the terminal
 #   make test          build, then run every test next to a throwaway PostgreSQL
 #   make build         configure and build
 #   make install       install into PREFIX (default /usr/local)
@@ -14,7 +15,8 @@
 #   make fuzz          fuzz the template expansions with libFuzzer (FUZZ_SECONDS each, 60)
 #   make clean         remove the build folder
 #   make bench         build, then measure a report request on 100,000 and 1,000,000 rows,
-#                      varo-report's peak memory on the larger, and its XLSX export
+#                      varo-report's peak memory on the larger, its XLSX export, and the
+#                      viewer on it
 #   make format        clang-format our sources in place
 #   make format-check  fail when a source is not clang-format clean
 #
@@ -71,6 +73,7 @@ fuzz: deps
 bench: build
 	$(BUILD_DIR)/bin/bench_request --rows 100000
 	$(BUILD_DIR)/bin/bench_request --rows 1000000 --varo-report --xlsx
+	$(BUILD_DIR)/bin/bench_viewer --file /tmp/varo-bench-1000000.db
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,4 +1,4 @@
-// The three commands of varo-report. Each returns the program's exit status.
+// The commands of varo-report. Each returns the program's exit status.
 #pragma once
 
 #include "options.h"
@@ -21,6 +21,9 @@ int runCommand(const RunOptions &options, OutputFormat format, bool headless);
 
 // Prints the reports of T_RepList with the route each takes.
 int listCommand(const QString &dbUrl, const ConnectionLimits &limits = {});
+
+// Opens the report viewer on the catalogue and the reports the options name.
+int viewCommand(const RunOptions &options);
 
 // Builds the demo database at a SQLite path or PostgreSQL URL and lists its reports.
 int demoDbCommand(const QString &target);

@@ -25,7 +25,14 @@ int runCommandLine(const CommandLine &cl, char *argv[])
         return ExitStatus::Ok;
     }
 
-    const bool headless = cl.command != Command::Run || runsHeadless(cl.run, hasDisplay());
+    if (cl.command == Command::View && !hasDisplay() &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        complain(QStringLiteral("view needs a display (DISPLAY or WAYLAND_DISPLAY)"));
+        return ExitStatus::HostFailure;
+    }
+    const bool headless = cl.command == Command::View
+                              ? false
+                              : cl.command != Command::Run || runsHeadless(cl.run, hasDisplay());
     prepareQtEnvironment(headless);
     // Qt sees only the program name: a step or value such as "-style" is ours, not Qt's.
     int qtArgc = 1;
@@ -40,6 +47,8 @@ int runCommandLine(const CommandLine &cl, char *argv[])
     }
     case Command::List:
         return listCommand(cl.run.dbUrl, cl.run.limits);
+    case Command::View:
+        return viewCommand(cl.run);
     case Command::DemoDb:
         return demoDbCommand(cl.demoTarget);
     case Command::Help:

@@ -160,6 +160,24 @@ QString outputProblem(RunOptions &run)
     return QString();
 }
 
+// The viewer takes no output options, and opens reports by key only.
+QString viewProblem(const RunOptions &run)
+{
+    if (run.format || !run.output.isEmpty() || run.csvTitles || run.csvBom)
+        return QStringLiteral(
+            "view writes no output: --format, --output, --csv-titles and --csv-bom are for run");
+    if (run.headless || run.cancel)
+        return QStringLiteral("unknown option %1 for view")
+            .arg(run.headless ? QStringLiteral("--headless") : QStringLiteral("--cancel"));
+    for (const QString &step : run.steps) {
+        if (step.isEmpty())
+            return QStringLiteral("an empty report key");
+        if (isMethodStep(step))
+            return QStringLiteral("view opens reports by key, not %1").arg(step);
+    }
+    return QString();
+}
+
 void parseOptions(CommandLine &cl, OptionReader &reader, bool stepsAllowed)
 {
     RunOptions &run = cl.run;
@@ -299,13 +317,18 @@ CommandLine parseCommandLine(const QStringList &args)
         return cl;
     }
     const bool isRun = command == QLatin1String("run");
-    if (!isRun && command != QLatin1String("list")) {
+    const bool isView = command == QLatin1String("view");
+    if (!isRun && !isView && command != QLatin1String("list")) {
         cl.error = QStringLiteral("unknown command %1").arg(command);
         return cl;
     }
-    cl.command = isRun ? Command::Run : Command::List;
+    cl.command = isRun ? Command::Run : isView ? Command::View : Command::List;
+    if (isView)
+        cl.run.object = QStringLiteral("rptX"); // so that a result can be loaded again
     OptionReader reader(args, 1);
-    parseOptions(cl, reader, isRun);
+    parseOptions(cl, reader, isRun || isView);
+    if (isView && cl.error.isEmpty())
+        cl.error = viewProblem(cl.run);
     if (cl.command == Command::Help || !cl.error.isEmpty())
         return cl;
     if (cl.run.dbUrl.isEmpty()) {
@@ -335,12 +358,18 @@ QString usageText()
         "Usage:\n"
         "  varo-report run [options] STEP...\n"
         "  varo-report list --db URL [--connect-timeout S] [--statement-timeout S]\n"
+        "  varo-report view --db URL [--data-db URL] [--object NAME] [--settings FILE]\n"
+        "                   [--plugins DIR] [--answer NAME=VALUE] [--screenshot FILE] [KEY...]\n"
         "  varo-report demo-db PATH          (a SQLite file path, or a postgresql:// URL)\n"
         "\n"
         "Runs reports of the report engine on the command line.\n"
         "\n"
         "A STEP is a report key, requested with GetReportData; with --object rptX also\n"
         "  :refresh (Refresh), :reload (GetReportData again) and :filter (ShowFilter).\n"
+        "\n"
+        "view opens the report viewer (rptX by default): the catalogue, and a tab per result;\n"
+        "  each KEY is opened at start. With --screenshot it saves a PNG picture of the window\n"
+        "  once those are open, and ends.\n"
         "\n"
         "Options of run:\n"
         "  --db URL            connection to the report definitions (required)\n"

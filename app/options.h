@@ -1,5 +1,5 @@
-// The command line of varo-report: its three commands, the options of `run`, and the syntax of
-// an `--answer`. Parsing only; nothing here opens a connection or a window.
+// The command line of varo-report: its commands, the options of `run` and `view`, and the syntax
+// of an `--answer`. Parsing only; nothing here opens a connection or a window.
 #pragma once
 
 #include "platform/ado.h"
@@ -49,11 +49,11 @@ struct RunOptions {
     QStringList steps;
 };
 
-enum class Command { Help, Run, List, DemoDb };
+enum class Command { Help, Run, List, DemoDb, View };
 
 struct CommandLine {
     Command command = Command::Help;
-    RunOptions run;     // `list` uses dbUrl and limits only
+    RunOptions run;     // `list` uses dbUrl and limits only; `view` opens the steps' reports
     QString demoTarget; // `demo-db`
     QString error;      // a usage error; the program then ends with status 2
 };

@@ -107,6 +107,10 @@ private Q_SLOTS:
         row("list with a step", {"list", "--db", "x.db", "K"}, "unexpected argument K");
         row("list with a bad limit", {"list", "--db", "x.db", "--statement-timeout", "-1"},
             "--statement-timeout -1 is not a whole number of seconds from 0 to 2147483");
+        row("view with an output option", {"view", "--db", "x.db", "--format", "csv"},
+            "view writes no output: --format, --output, --csv-titles and --csv-bom are for run");
+        row("view with a method step", {"view", "--db", "x.db", ":refresh"},
+            "view opens reports by key, not :refresh");
         row("demo-db without path", {"demo-db"}, "demo-db takes one PATH");
         row("demo-db with an option", {"demo-db", "-f"}, "unknown option -f");
     }
@@ -502,6 +506,48 @@ private Q_SLOTS:
         QCOMPARE(QImage(picture).size(), QSize(432, 396));
     }
 
+    // The viewer needs a display; given one it opens the reports named, then pictures its
+    // window. A report that does not open is status 3, a wrong answer 2; stderr says why.
+    void view_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");
+        const QStringList answers{"DtpBDate0=2024-05-20", "DtpEDate0=2024-05-21"};
+        QTest::newRow("no display") << QString() << QStringList{"SALES_DETAIL"} << 1
+                                    << "view needs a display (DISPLAY or WAYLAND_DISPLAY)";
+        QTest::newRow("sales detail")
+            << "offscreen" << answers + QStringList{"SALES_DETAIL"} << 0 << QString();
+        QTest::newRow("no such report") << "offscreen" << QStringList{"NO_SUCH"} << 3
+                                        << "NO_SUCH: message (information) 沐岩提示: 报表不存在!";
+        QTest::newRow("no such control")
+            << "offscreen" << answers + QStringList{"x=1", "SALES_DETAIL"} << 2
+            << "no control named x in the dialog";
+    }
+    void view()
+    {
+        QFETCH(QString, platform);
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        const QString picture = m_dir.filePath(QStringLiteral("viewer.png"));
+        QFile::remove(picture);
+        QStringList full{"view",
+                         "--db",
+                         db(),
+                         "--screenshot",
+                         picture,
+                         "--settings",
+                         m_dir.filePath(QStringLiteral("view.ini"))};
+        for (const QString &arg : args)
+            full += arg.contains(u'=') ? QStringList{"--answer", arg} : QStringList{arg};
+        const Outcome o = run(full, QString(), platform);
+        QCOMPARE(o.err, err.isEmpty() ? QString() : "varo-report: " + err + u'\n');
+        QCOMPARE(o.status, status);
+        QCOMPARE(QImage(picture).width() >= 1000, status != 1);
+    }
+
     void demoReports_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -572,7 +618,8 @@ private Q_SLOTS:
 
 private:
     // stdout goes to the file `output` when one is given.
-    Outcome run(const QStringList &args, const QString &output = QString())
+    Outcome run(const QStringList &args, const QString &output = QString(),
+                const QString &platform = QString())
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -580,6 +627,8 @@ private:
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        if (!platform.isEmpty())
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(m_dir.path());
         if (!output.isEmpty())
