@@ -9,6 +9,8 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -151,16 +153,15 @@ double summand(const QVariant &value)
     }
 }
 
-} // namespace
-
-Vector BuildRowVector(Recordset &rs, const QString &sKey)
+// BuildRowVector, with the sum columns from sumColumns (which may raise).
+Vector rowVector(Recordset &rs, const std::function<Dictionary()> &sumColumns)
 {
     try {
         if (rs.isNull() || rs.atEOF())
             return Vector();
         Vector rows = Vector::create();
         Dictionary totals = Dictionary::create();
-        const Dictionary sums = LoadSumColumns(sKey);
+        const Dictionary sums = sumColumns();
         const QStringList names = rs.fieldNames();
         const int fieldCount = int(names.size());
 
@@ -208,6 +209,30 @@ Vector BuildRowVector(Recordset &rs, const QString &sKey)
         showError(e);
         return Vector();
     }
+}
+
+} // namespace
+
+Vector BuildRowVector(Recordset &rs, const QString &sKey)
+{
+    return rowVector(rs, [&sKey] { return LoadSumColumns(sKey); });
+}
+
+Vector OpenRowVector(Recordset &rs, const QString &sql, const QString &sKey)
+{
+    std::optional<Dictionary> sums;
+    std::exception_ptr failure;
+    try {
+        sums = LoadSumColumns(sKey);
+    } catch (...) {
+        failure = std::current_exception(); // shown as BuildRowVector shows it, if rows come
+    }
+    rs = OpenSqlRecordset(sql);
+    return rowVector(rs, [&] {
+        if (failure)
+            std::rethrow_exception(failure);
+        return *sums;
+    });
 }
 
 bool LoadProperties(ReportState &state, const QString &sKey)
