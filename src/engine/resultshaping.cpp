@@ -42,6 +42,18 @@ Dictionary LoadSumColumns(const QString &sKey)
 namespace
 {
 
+// What a variant of a known type holds, read without the conversion machinery: a result has
+// millions of values.
+template <typename T> const T &held(const QVariant &value)
+{
+    return *static_cast<const T *>(value.constData());
+}
+
+qlonglong integerOf(const QVariant &value) // Int or LongLong
+{
+    return value.typeId() == QMetaType::Int ? held<int>(value) : held<qlonglong>(value);
+}
+
 // Row values as text, stored in the result's record table. Equal values of a column share one
 // stored text: texts by the recordset's own string (the cursor hands out one string for equal
 // texts), numbers and dates by their value. A column whose values rarely repeat soon stops
@@ -87,12 +99,12 @@ private:
                        quint64(reinterpret_cast<quintptr>(
                            static_cast<const QString *>(value.constData())->constData())));
         case QMetaType::Double:
-            return Key(QMetaType::Double, std::bit_cast<quint64>(value.toDouble()));
+            return Key(QMetaType::Double, std::bit_cast<quint64>(held<double>(value)));
         case QMetaType::Int:
         case QMetaType::LongLong:
-            return Key(QMetaType::LongLong, quint64(value.toLongLong()));
+            return Key(QMetaType::LongLong, quint64(integerOf(value)));
         case QMetaType::QDate:
-            return Key(QMetaType::QDate, quint64(value.toDate().toJulianDay()));
+            return Key(QMetaType::QDate, quint64(held<QDate>(value).toJulianDay()));
         default:
             return std::nullopt;
         }
@@ -106,12 +118,12 @@ private:
             return table.store(trimmedView(*static_cast<const QString *>(value.constData())));
         case QMetaType::Double: {
             // As toText writes it: the shortest text that reads back as the same number.
-            const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.toDouble()).ptr;
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, held<double>(value)).ptr;
             return table.storeLatin1(buffer, end - buffer);
         }
         case QMetaType::Int:
         case QMetaType::LongLong: {
-            const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.toLongLong()).ptr;
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, integerOf(value)).ptr;
             return table.storeLatin1(buffer, end - buffer);
         }
         default:
@@ -140,12 +152,12 @@ double summand(const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::Double: {
-        const double number = value.toDouble();
+        const double number = held<double>(value);
         return std::isfinite(number) ? number : 0.0;
     }
     case QMetaType::Int:
     case QMetaType::LongLong:
-        return double(value.toLongLong());
+        return double(integerOf(value));
     case QMetaType::QString:
         return leadingNumber(*static_cast<const QString *>(value.constData()));
     default:
