@@ -14,9 +14,10 @@
 #                      unpacked varo-report
 #   make fuzz          fuzz the template expansions with libFuzzer (FUZZ_SECONDS each, 60)
 #   make clean         remove the build folder
-#   make bench         build, then measure a report request on 100,000 and 1,000,000 rows,
-#                      varo-report's peak memory on the larger, its XLSX export, and the
-#                      viewer on it
+#   make bench         build, then measure a report request on 100,000 and 1,000,000 rows against
+#                      the database's own command line, and varo-report's peak memory on the
+#                      larger: on SQLite, and on PostgreSQL through scripts/with-postgres when
+#                      its server is installed; then the XLSX export and the viewer on it
 #   make format        clang-format our sources in place
 #   make format-check  fail when a source is not clang-format clean
 #
@@ -72,7 +73,11 @@ fuzz: deps
 
 bench: build
 	$(BUILD_DIR)/bin/bench_request --rows 100000
-	$(BUILD_DIR)/bin/bench_request --rows 1000000 --varo-report --xlsx
+	if [ -x "$${PG_BIN:-/usr/lib/postgresql/15/bin}/initdb" ]; then \
+		scripts/with-postgres $(BUILD_DIR)/bin/bench_request --rows 1000000 --varo-report --postgres --xlsx; \
+	else \
+		$(BUILD_DIR)/bin/bench_request --rows 1000000 --varo-report --xlsx; \
+	fi
 	$(BUILD_DIR)/bin/bench_viewer --file /tmp/varo-bench-1000000.db
 
 clean:

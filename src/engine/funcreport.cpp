@@ -127,8 +127,7 @@ bool FuncReport::keywordRoute(const QString &sKey)
     if (!ValidateSql(sql))
         return false;
     ui::letMessagesRun();
-    m_state.rs = OpenSqlRecordset(sql);
-    m_state.VectRs = BuildRowVector(m_state.rs, sKey);
+    m_state.VectRs = OpenRowVector(m_state.rs, sql, sKey);
     ui::letMessagesRun();
     return true;
 }
@@ -141,8 +140,7 @@ bool FuncReport::conditionRoute(const QString &sKey, RouteCode routeCode)
         return false;
     if (fromTemplate) {
         ui::letMessagesRun();
-        m_state.rs = OpenSqlRecordset(ExpandFilterSql(conditionValues, sKey));
-        m_state.VectRs = BuildRowVector(m_state.rs, sKey);
+        m_state.VectRs = OpenRowVector(m_state.rs, ExpandFilterSql(conditionValues, sKey), sKey);
         ui::letMessagesRun();
         return true;
     }

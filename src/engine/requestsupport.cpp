@@ -25,8 +25,9 @@ bool ValidateSql(const QString &sql)
     Connection &connection = gSqlConn();
     try {
         connection.errors().Clear();
-        // The trial run only has to execute: the rows it hands back are never fetched.
-        connection.Execute(sql);
+        // The trial run only has to execute: the rows it hands back are never fetched. It opens
+        // them as the report does, so that the server sends them the same way (and stops).
+        Recordset::create().Open(sql, connection, CursorType::Dynamic);
     } catch (const std::exception &) {
         // The provider's errors are on the connection; they are reported below.
     }

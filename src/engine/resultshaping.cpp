@@ -9,6 +9,8 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -39,6 +41,18 @@ Dictionary LoadSumColumns(const QString &sKey)
 
 namespace
 {
+
+// What a variant of a known type holds, read without the conversion machinery: a result has
+// millions of values.
+template <typename T> const T &held(const QVariant &value)
+{
+    return *static_cast<const T *>(value.constData());
+}
+
+qlonglong integerOf(const QVariant &value) // Int or LongLong
+{
+    return value.typeId() == QMetaType::Int ? held<int>(value) : held<qlonglong>(value);
+}
 
 // Row values as text, stored in the result's record table. Equal values of a column share one
 // stored text: texts by the recordset's own string (the cursor hands out one string for equal
@@ -85,12 +99,12 @@ private:
                        quint64(reinterpret_cast<quintptr>(
                            static_cast<const QString *>(value.constData())->constData())));
         case QMetaType::Double:
-            return Key(QMetaType::Double, std::bit_cast<quint64>(value.toDouble()));
+            return Key(QMetaType::Double, std::bit_cast<quint64>(held<double>(value)));
         case QMetaType::Int:
         case QMetaType::LongLong:
-            return Key(QMetaType::LongLong, quint64(value.toLongLong()));
+            return Key(QMetaType::LongLong, quint64(integerOf(value)));
         case QMetaType::QDate:
-            return Key(QMetaType::QDate, quint64(value.toDate().toJulianDay()));
+            return Key(QMetaType::QDate, quint64(held<QDate>(value).toJulianDay()));
         default:
             return std::nullopt;
         }
@@ -104,12 +118,12 @@ private:
             return table.store(trimmedView(*static_cast<const QString *>(value.constData())));
         case QMetaType::Double: {
             // As toText writes it: the shortest text that reads back as the same number.
-            const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.toDouble()).ptr;
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, held<double>(value)).ptr;
             return table.storeLatin1(buffer, end - buffer);
         }
         case QMetaType::Int:
         case QMetaType::LongLong: {
-            const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.toLongLong()).ptr;
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, integerOf(value)).ptr;
             return table.storeLatin1(buffer, end - buffer);
         }
         default:
@@ -138,12 +152,12 @@ double summand(const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::Double: {
-        const double number = value.toDouble();
+        const double number = held<double>(value);
         return std::isfinite(number) ? number : 0.0;
     }
     case QMetaType::Int:
     case QMetaType::LongLong:
-        return double(value.toLongLong());
+        return double(integerOf(value));
     case QMetaType::QString:
         return leadingNumber(*static_cast<const QString *>(value.constData()));
     default:
@@ -151,16 +165,15 @@ double summand(const QVariant &value)
     }
 }
 
-} // namespace
-
-Vector BuildRowVector(Recordset &rs, const QString &sKey)
+// BuildRowVector, with the sum columns from sumColumns (which may raise).
+Vector rowVector(Recordset &rs, const std::function<Dictionary()> &sumColumns)
 {
     try {
         if (rs.isNull() || rs.atEOF())
             return Vector();
         Vector rows = Vector::create();
         Dictionary totals = Dictionary::create();
-        const Dictionary sums = LoadSumColumns(sKey);
+        const Dictionary sums = sumColumns();
         const QStringList names = rs.fieldNames();
         const int fieldCount = int(names.size());
 
@@ -208,6 +221,30 @@ Vector BuildRowVector(Recordset &rs, const QString &sKey)
         showError(e);
         return Vector();
     }
+}
+
+} // namespace
+
+Vector BuildRowVector(Recordset &rs, const QString &sKey)
+{
+    return rowVector(rs, [&sKey] { return LoadSumColumns(sKey); });
+}
+
+Vector OpenRowVector(Recordset &rs, const QString &sql, const QString &sKey)
+{
+    std::optional<Dictionary> sums;
+    std::exception_ptr failure;
+    try {
+        sums = LoadSumColumns(sKey);
+    } catch (...) {
+        failure = std::current_exception(); // shown as BuildRowVector shows it, if rows come
+    }
+    rs = OpenSqlRecordset(sql);
+    return rowVector(rs, [&] {
+        if (failure)
+            std::rethrow_exception(failure);
+        return *sums;
+    });
 }
 
 bool LoadProperties(ReportState &state, const QString &sKey)

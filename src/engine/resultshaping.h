@@ -15,6 +15,11 @@ Dictionary LoadSumColumns(const QString &sKey);
 // a sum column. Nothing for no rows; rs is left at its end. Errors are shown and give nothing.
 Vector BuildRowVector(Recordset &rs, const QString &sKey);
 
+// Opens sql on the data connection into rs (raising as the open does), then builds its row
+// records as BuildRowVector does. The sum columns are read before the rows: a server that
+// streams the rows serves no other statement on the connection until they are all read.
+Vector OpenRowVector(Recordset &rs, const QString &sql, const QString &sKey);
+
 // Sets Property from the catalogue row and the constant entries; errors are shown, false.
 bool LoadProperties(ReportState &state, const QString &sKey);
 

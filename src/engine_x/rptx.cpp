@@ -190,13 +190,11 @@ void rptX::LoadReportData()
                 return;
             }
             ui::letMessagesRun();
-            m_state.rs = OpenSqlRecordset(sql);
-            m_state.VectRs = BuildRowVector(m_state.rs, key);
+            m_state.VectRs = OpenRowVector(m_state.rs, sql, key);
             ui::letMessagesRun();
         } else if (m_RepSub == RouteCode::Template) {
             ui::letMessagesRun();
-            m_state.rs = OpenSqlRecordset(ExpandFilterSql(m_Condition, key));
-            m_state.VectRs = BuildRowVector(m_state.rs, key);
+            m_state.VectRs = OpenRowVector(m_state.rs, ExpandFilterSql(m_Condition, key), key);
             ui::letMessagesRun();
         } else {
             report = createObject(m_state.m_RepPluginSvr);

@@ -223,7 +223,7 @@ Error itemNotFound()
 
 } // namespace
 
-std::unique_ptr<Cursor> Connection::run(const QString &sql) const
+std::unique_ptr<Cursor> Connection::run(const QString &sql, bool manyRows) const
 {
     if (!d)
         throw notSet();
@@ -238,7 +238,8 @@ std::unique_ptr<Cursor> Connection::run(const QString &sql) const
         }
         return Error(ErrorNumber::ProviderError, description);
     };
-    return openCursor(d->db(), sql, fail, d->timeLimit.get());
+    return openCursor(d->db(), sql, fail, d->timeLimit.get(),
+                      manyRows ? Cursor::Rows::Many : Cursor::Rows::Few);
 }
 
 void Recordset::Open(const QString &source, Connection &activeConnection, int cursorType,
@@ -249,7 +250,7 @@ void Recordset::Open(const QString &source, Connection &activeConnection, int cu
     if (!d)
         throw notSet();
     Close();
-    std::unique_ptr<Cursor> cursor = activeConnection.run(source);
+    std::unique_ptr<Cursor> cursor = activeConnection.run(source, true);
     d->connection = activeConnection;
     if (!cursor)
         return; // a statement without rows leaves the recordset closed

@@ -76,7 +76,8 @@ private:
     friend class Recordset;
     struct Data;
     std::shared_ptr<Data> d;
-    std::unique_ptr<Cursor> run(const QString &sql) const;
+    // manyRows: the rows are to be read whole, which some servers send faster another way.
+    std::unique_ptr<Cursor> run(const QString &sql, bool manyRows = false) const;
 };
 
 // Cursor and lock types the engine passes to Recordset::Open.
@@ -97,7 +98,8 @@ class Field;
 // RecordCount work; a dynamic cursor reads rows as they are asked for and MoveFirst runs the
 // query again (RecordCount is -1). Rows from Connection::Execute are forward-only and fetched
 // as they are read. Where the server cannot run another statement while rows are unread
-// (PostgreSQL, ODBC), rows are read at once and behave the same.
+// (ODBC), rows are read at once and behave the same; on PostgreSQL the rows still unread are
+// read into memory when another statement runs on the connection.
 // EOF and BOF are C macros, so atEOF and atBOF stand for them.
 class Recordset
 {

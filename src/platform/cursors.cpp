@@ -1,17 +1,14 @@
 #include "cursors.h"
 
+#include "postgrescursor.h"
 #include "sqlitefunctions.h"
+#include "textpool.h"
 #include "variant.h"
 
-#include <QDateTime>
-#include <QHash>
-#include <QRegularExpression>
-#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <vector>
 
@@ -22,45 +19,6 @@ Cursor::~Cursor() = default;
 
 namespace
 {
-
-// Equal texts of a column share one string and are decoded once. A column whose texts rarely
-// repeat stops pooling, so unique values cost no lookup.
-class TextPool
-{
-public:
-    QString text(const char *utf8, int bytes)
-    {
-        if (!m_active)
-            return QString::fromUtf8(utf8, bytes);
-        const QByteArray probe = QByteArray::fromRawData(utf8, bytes);
-        auto it = m_pool.constFind(probe);
-        if (it != m_pool.cend()) {
-            ++m_hits;
-            return it.value();
-        }
-        const QString decoded = QString::fromUtf8(utf8, bytes);
-        m_pool.insert(QByteArray(utf8, bytes), decoded);
-        if (m_pool.size() >= 4096 && m_hits < m_pool.size()) {
-            m_active = false;
-            m_pool.clear();
-        }
-        return decoded;
-    }
-
-    QVariant share(const QVariant &value)
-    {
-        if (!m_active || value.typeId() != QMetaType::QString)
-            return value;
-        const QString text = value.toString();
-        const QByteArray key = text.toUtf8();
-        return QVariant(this->text(key.constData(), int(key.size())));
-    }
-
-private:
-    QHash<QByteArray, QString> m_pool;
-    qsizetype m_hits = 0;
-    bool m_active = true;
-};
 
 class SqliteCursor final : public Cursor
 {
@@ -146,202 +104,6 @@ sqlite3_stmt *prepareOne(sqlite3 *db, const QString &sql, const Cursor::Failure 
     throw fail(QStringLiteral("cannot run more than one statement at a time"),
                QString::number(SQLITE_ERROR));
 }
-
-// PostgreSQL folds unquoted names to lower case where SQL Server and SQLite report them as
-// written; give the names back the spelling they have in the statement so that hosts see the
-// same field names on every server.
-QStringList spelledAsWritten(const QStringList &names, const QString &sql)
-{
-    static const QRegularExpression identifier(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
-    // The first spelling wins (the select list comes before where and order by), except that
-    // an alias after "as" wins over every other.
-    QHash<QString, QString> spelling;
-    QSet<QString> aliases;
-    bool afterAs = false;
-    for (auto it = identifier.globalMatch(sql); it.hasNext();) {
-        const QString word = it.next().captured();
-        const QString lower = word.toLower();
-        if (afterAs && !aliases.contains(lower)) {
-            spelling.insert(lower, word);
-            aliases.insert(lower);
-        } else if (!spelling.contains(lower)) {
-            spelling.insert(lower, word);
-        }
-        afterAs = lower == QLatin1String("as");
-    }
-    QStringList result;
-    result.reserve(names.size());
-    for (const QString &name : names)
-        result.append(name == name.toLower() ? spelling.value(name, name) : name);
-    return result;
-}
-
-PGconn *postgresHandle(const QSqlDatabase &db)
-{
-    // The driver declares PGconn*, which the meta-type system names by its struct.
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() ||
-        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
-        return nullptr;
-    return *static_cast<PGconn *const *>(handle.data());
-}
-
-// A value as the Qt driver gives it, from the server's text (dates in ISO style, which the
-// driver sets on the session).
-QVariant postgresValue(const PGresult *result, int row, int c, TextPool &pool)
-{
-    if (PQgetisnull(result, row, c))
-        return nullValue();
-    const char *text = PQgetvalue(result, row, c);
-    const int bytes = PQgetlength(result, row, c);
-    const QByteArray raw = QByteArray::fromRawData(text, bytes);
-    const QLatin1StringView latin(text, bytes);
-    switch (PQftype(result, c)) {
-    case 16: // bool
-        return QVariant(text[0] == 't');
-    case 20: // int8
-        return QVariant(raw.toLongLong());
-    case 21: // int2
-    case 23: // int4
-        return QVariant(raw.toInt());
-    case 700:  // float4
-    case 701:  // float8
-    case 1700: // numeric
-        if (latin == QLatin1String("Infinity"))
-            return QVariant(qInf());
-        if (latin == QLatin1String("-Infinity"))
-            return QVariant(-qInf());
-        if (latin == QLatin1String("NaN"))
-            return QVariant(qQNaN());
-        return QVariant(raw.toDouble());
-    case 1082: // date
-        return QVariant(QDate::fromString(latin, Qt::ISODate));
-    case 1083: // time
-    case 1266: // timetz
-        return QVariant(QTime::fromString(latin, Qt::ISODate));
-    case 1114: // timestamp
-        return QVariant(QDateTime::fromString(latin, Qt::ISODate));
-    case 1184: // timestamptz: "+01" needs its minutes to be read as an offset
-        return QVariant(
-            QDateTime::fromString(bytes > 3 && (text[bytes - 3] == '+' || text[bytes - 3] == '-')
-                                      ? latin + QLatin1String(":00")
-                                      : QString(latin),
-                                  Qt::ISODate)
-                .toLocalTime());
-    case 17: { // bytea
-        size_t length = 0;
-        unsigned char *data =
-            PQunescapeBytea(reinterpret_cast<const unsigned char *>(text), &length);
-        const QByteArray bytea(reinterpret_cast<const char *>(data), qsizetype(length));
-        PQfreemem(data);
-        return QVariant(bytea);
-    }
-    default:
-        return QVariant(pool.text(text, bytes));
-    }
-}
-
-// Rows from a PostgreSQL server, one at a time. The statement goes with the extended protocol,
-// which runs exactly one statement: a text with a second one fails before anything runs.
-class PostgresCursor final : public Cursor
-{
-public:
-    PostgresCursor(PGconn *conn, QString sql, Failure fail)
-        : m_conn(conn), m_sql(std::move(sql)), m_fail(std::move(fail))
-    {
-    }
-    ~PostgresCursor() override { finish(); }
-
-    // False when the statement hands back no rows.
-    bool run()
-    {
-        finish();
-        const QByteArray utf8 = m_sql.toUtf8();
-        if (!PQsendQueryParams(m_conn, utf8.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
-            throw failure();
-        m_active = true;
-        PQsetSingleRowMode(m_conn);
-        m_result = PQgetResult(m_conn);
-        const ExecStatusType status = PQresultStatus(m_result);
-        if (status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY) {
-            finish();
-            return false;
-        }
-        if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK)
-            throw failure();
-        m_names.clear();
-        for (int c = 0; c < PQnfields(m_result); ++c)
-            m_names.append(QString::fromUtf8(PQfname(m_result, c)));
-        m_names = spelledAsWritten(m_names, m_sql);
-        m_pools.assign(m_names.size(), TextPool());
-        m_rows = PQntuples(m_result);
-        m_row = -1;
-        return true;
-    }
-
-    bool fetch() override
-    {
-        if (++m_row < m_rows)
-            return true;
-        while (m_active) {
-            PQclear(m_result);
-            m_result = PQgetResult(m_conn);
-            if (!m_result) {
-                m_active = false;
-                break;
-            }
-            const ExecStatusType status = PQresultStatus(m_result);
-            if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK)
-                throw failure();
-            m_rows = PQntuples(m_result);
-            m_row = 0;
-            if (m_rows > 0)
-                return true;
-        }
-        return false;
-    }
-
-    QVariant value(int c) override { return postgresValue(m_result, m_row, c, m_pools[c]); }
-    void rewind() override { run(); }
-    bool concurrent() const override { return false; }
-
-private:
-    // Reads what the server still sends, so that the connection is ready for the next statement.
-    void finish()
-    {
-        PQclear(m_result);
-        m_result = nullptr;
-        m_rows = 0;
-        if (!m_active)
-            return;
-        while (PGresult *rest = PQgetResult(m_conn))
-            PQclear(rest);
-        m_active = false;
-    }
-
-    // The server's message as the Qt driver words it: the text, then the SQLSTATE in brackets.
-    Error failure()
-    {
-        QString description =
-            QString::fromUtf8(m_result ? PQresultErrorMessage(m_result) : PQerrorMessage(m_conn));
-        const QString code =
-            m_result ? QString::fromLatin1(PQresultErrorField(m_result, PG_DIAG_SQLSTATE))
-                     : QString();
-        if (!code.isEmpty())
-            description += u'(' + code + u')';
-        finish();
-        return m_fail(description.trimmed(), code);
-    }
-
-    PGconn *m_conn;
-    QString m_sql;
-    Failure m_fail;
-    PGresult *m_result = nullptr;
-    bool m_active = false; // results of the statement still to read
-    int m_rows = 0;        // in m_result
-    int m_row = -1;
-    std::vector<TextPool> m_pools;
-};
 
 class QtSqlCursor final : public Cursor
 {
@@ -441,7 +203,8 @@ bool holdsSecondStatement(QStringView sql)
 }
 
 std::unique_ptr<Cursor> openCursor(const QSqlDatabase &db, const QString &sql,
-                                   const Cursor::Failure &fail, SqliteTimeLimit *timeLimit)
+                                   const Cursor::Failure &fail, SqliteTimeLimit *timeLimit,
+                                   Cursor::Rows rows)
 {
     if (sqlite3 *handle = sqliteHandle(db)) {
         sqlite3_stmt *stmt = prepareOne(handle, sql, fail);
@@ -454,16 +217,8 @@ std::unique_ptr<Cursor> openCursor(const QSqlDatabase &db, const QString &sql,
         }
         return cursor;
     }
-    if (db.driverName() == QLatin1String("QPSQL")) {
-        PGconn *handle = postgresHandle(db);
-        if (!handle)
-            throw fail(QStringLiteral("the Qt PostgreSQL driver hands out no connection handle"),
-                       QString());
-        auto cursor = std::make_unique<PostgresCursor>(handle, sql, fail);
-        if (!cursor->run())
-            return nullptr;
-        return cursor;
-    }
+    if (db.driverName() == QLatin1String("QPSQL"))
+        return openPostgresCursor(db, sql, rows, fail);
     // ODBC servers run every statement of a text, prepared or not: refuse a second one here.
     if (holdsSecondStatement(sql))
         throw fail(QStringLiteral("cannot run more than one statement at a time"), QString());

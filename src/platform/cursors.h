@@ -1,9 +1,9 @@
 // The rows of one statement as they come from the database, for the recordsets of the ado
 // layer: read forward one at a time, and run again from the start when asked. SQLite is read
 // through its own interface, since the report's rows are the engine's largest read and the
-// generic driver path costs several times the database's own work. PostgreSQL too, under the Qt
-// driver's connection: only its extended protocol holds a text to a single statement. ODBC
-// through QtSql. A text never runs more than its first statement: a second one is refused.
+// generic driver path costs several times the database's own work; PostgreSQL likewise through
+// libpq (postgrescursor.h). ODBC through QtSql. A text never runs more than its first
+// statement: a second one is refused.
 #pragma once
 
 #include "error.h"
@@ -26,6 +26,9 @@ class Cursor
 public:
     // Turns a provider's message into the error to raise, after listing it on the connection.
     using Failure = std::function<Error(const QString &description, const QString &native)>;
+    // The rows a caller means to read: a lookup or a command few, a recordset read whole many.
+    // PostgreSQL sends many rows its fastest way, at the cost of a round trip more.
+    enum class Rows { Few, Many };
 
     virtual ~Cursor();
     const QStringList &names() const { return m_names; }
@@ -38,8 +41,8 @@ public:
     // Runs the statement again; the next fetch gives its first row.
     virtual void rewind() = 0;
     // Whether other statements may run on the connection while rows are still unread. Where
-    // they may not (a PostgreSQL or ODBC result streamed row by row), the recordset reads
-    // every row at once.
+    // they may not (an ODBC result), the recordset reads every row at once. A PostgreSQL
+    // cursor sets its unread rows aside when another statement comes.
     virtual bool concurrent() const = 0;
 
 protected:
@@ -55,6 +58,7 @@ bool holdsSecondStatement(QStringView sql);
 // On SQLite, timeLimit (if any) interrupts a statement that runs too long.
 std::unique_ptr<Cursor> openCursor(const QSqlDatabase &db, const QString &sql,
                                    const Cursor::Failure &fail,
-                                   SqliteTimeLimit *timeLimit = nullptr);
+                                   SqliteTimeLimit *timeLimit = nullptr,
+                                   Cursor::Rows rows = Cursor::Rows::Few);
 
 } // namespace varo
