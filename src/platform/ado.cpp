@@ -257,7 +257,12 @@ void Recordset::Open(const QString &source, Connection &activeConnection, int cu
     d->dynamic = cursorType == CursorType::Dynamic;
     // A dynamic cursor reads rows as they are asked for, and MoveFirst runs the query again,
     // seeing what others changed meanwhile.
-    d->take(std::move(cursor), d->dynamic);
+    try {
+        d->take(std::move(cursor), d->dynamic);
+    } catch (...) {
+        Close(); // a statement that fails partway leaves no rows behind
+        throw;
+    }
 }
 
 void Recordset::Data::take(std::unique_ptr<Cursor> rows, bool live)

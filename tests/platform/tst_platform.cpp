@@ -368,6 +368,7 @@ private Q_SLOTS:
                              " else FQty end from T_Item"}) {
             // Listed on the connection the statement ran on, and on no other.
             VARO_VERIFY_ERROR(rs.Open(sql, other), ErrorNumber::ProviderError);
+            QVERIFY2(!rs.isOpen(), qPrintable(sql)); // no rows of a statement that failed partway
             QVERIFY(other.errors().Count() == 1 && c.errors().Count() == 0);
             // A lookup after the first row makes PostgreSQL set the rest aside, the failure too.
             const auto error = test::errorOf([&] {
