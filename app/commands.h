@@ -19,7 +19,11 @@ constexpr int StepFailed = 3;  // a step returned false, or the output was not w
 // Runs the steps on one report object and prints each step's result in the format.
 int runCommand(const RunOptions &options, OutputFormat format, bool headless);
 
-// Prints the reports of T_RepList with the route each takes.
+// Takes a report's filter step as run does, then prints the SQL the engine would run (or what a
+// report plug-in would be handed) instead of loading; the databases are left as they were.
+int sqlCommand(const RunOptions &options, OutputFormat format, bool headless);
+
+// Prints the reports of T_RepList with the route each takes and the plug-ins it creates.
 int listCommand(const QString &dbUrl, const ConnectionLimits &limits = {});
 
 // Opens the report viewer on the catalogue and the reports the options name.

@@ -233,6 +233,23 @@ QString jsonValue(const QVariant &value)
     return out.text();
 }
 
+void writeMessagesJson(TextOut &out, const QList<RecordedMessage> &messages)
+{
+    out.write(u"[");
+    for (qsizetype i = 0; i < messages.size(); ++i) {
+        const RecordedMessage &m = messages.at(i);
+        out.write(i == 0 ? u"{" : u",{");
+        writeName(out, u"text", true);
+        writeJsonString(out, m.text);
+        writeName(out, u"icon", false);
+        writeJsonString(out, iconName(m.icon));
+        writeName(out, u"title", false);
+        writeJsonString(out, m.title);
+        out.write(u"}");
+    }
+    out.write(u"]");
+}
+
 void writeStepJson(TextOut &out, const StepResult &result)
 {
     out.write(u"{");
@@ -245,19 +262,7 @@ void writeStepJson(TextOut &out, const StepResult &result)
         writeJsonValue(out, value);
     }
     writeName(out, u"messages", false);
-    out.write(u"[");
-    for (qsizetype i = 0; i < result.messages.size(); ++i) {
-        const RecordedMessage &m = result.messages.at(i);
-        out.write(i == 0 ? u"{" : u",{");
-        writeName(out, u"text", true);
-        writeJsonString(out, m.text);
-        writeName(out, u"icon", false);
-        writeJsonString(out, iconName(m.icon));
-        writeName(out, u"title", false);
-        writeJsonString(out, m.title);
-        out.write(u"}");
-    }
-    out.write(u"]");
+    writeMessagesJson(out, result.messages);
     // Members an object adds to its steps (rptX's progress texts) come after the messages.
     if (result.progress) {
         writeName(out, u"progress", false);

@@ -23,6 +23,9 @@ QString jsonString(const QString &text);
 void writeJsonValue(TextOut &out, const QVariant &value);
 QString jsonValue(const QVariant &value);
 
+// Message boxes as an array of {"text", "icon", "title"}.
+void writeMessagesJson(TextOut &out, const QList<RecordedMessage> &messages);
+
 // The line of one step: "step", "returned", the properties, then "messages" (each box as
 // {"text", "icon", "title"}). No line break at the end.
 void writeStepJson(TextOut &out, const StepResult &result);

@@ -30,9 +30,9 @@ int runCommandLine(const CommandLine &cl, char *argv[])
         complain(QStringLiteral("view needs a display (DISPLAY or WAYLAND_DISPLAY)"));
         return ExitStatus::HostFailure;
     }
-    const bool headless = cl.command == Command::View
-                              ? false
-                              : cl.command != Command::Run || runsHeadless(cl.run, hasDisplay());
+    const bool asksLikeRun = cl.command == Command::Run || cl.command == Command::Sql;
+    const bool headless =
+        cl.command == Command::View ? false : !asksLikeRun || runsHeadless(cl.run, hasDisplay());
     prepareQtEnvironment(headless);
     // Qt sees only the program name: a step or value such as "-style" is ours, not Qt's.
     int qtArgc = 1;
@@ -45,6 +45,8 @@ int runCommandLine(const CommandLine &cl, char *argv[])
             cl.run.format.value_or(stdoutIsTerminal() ? OutputFormat::Table : OutputFormat::Json);
         return runCommand(cl.run, format, headless);
     }
+    case Command::Sql:
+        return sqlCommand(cl.run, cl.run.format.value_or(OutputFormat::Table), headless);
     case Command::List:
         return listCommand(cl.run.dbUrl, cl.run.limits);
     case Command::View:

@@ -178,6 +178,24 @@ QString viewProblem(const RunOptions &run)
     return QString();
 }
 
+// `sql` shows one report's statement as text or JSON, and writes no file.
+QString sqlProblem(const RunOptions &run)
+{
+    if (run.steps.size() != 1)
+        return QStringLiteral("sql takes one report KEY");
+    const QString &key = run.steps.constFirst();
+    if (key.isEmpty())
+        return QStringLiteral("an empty report key");
+    if (isMethodStep(key))
+        return QStringLiteral("sql takes a report key, not %1").arg(key);
+    if (!run.output.isEmpty() || run.csvTitles || run.csvBom)
+        return QStringLiteral(
+            "sql writes no file: --output, --csv-titles and --csv-bom are for run");
+    if (run.format && run.format != OutputFormat::Table && run.format != OutputFormat::Json)
+        return QStringLiteral("sql prints --format table or json");
+    return QString();
+}
+
 void parseOptions(CommandLine &cl, OptionReader &reader, bool stepsAllowed)
 {
     RunOptions &run = cl.run;
@@ -318,17 +336,23 @@ CommandLine parseCommandLine(const QStringList &args)
     }
     const bool isRun = command == QLatin1String("run");
     const bool isView = command == QLatin1String("view");
-    if (!isRun && !isView && command != QLatin1String("list")) {
+    const bool isSql = command == QLatin1String("sql");
+    if (!isRun && !isView && !isSql && command != QLatin1String("list")) {
         cl.error = QStringLiteral("unknown command %1").arg(command);
         return cl;
     }
-    cl.command = isRun ? Command::Run : isView ? Command::View : Command::List;
+    cl.command = isRun    ? Command::Run
+                 : isView ? Command::View
+                 : isSql  ? Command::Sql
+                          : Command::List;
     if (isView)
         cl.run.object = QStringLiteral("rptX"); // so that a result can be loaded again
     OptionReader reader(args, 1);
-    parseOptions(cl, reader, isRun || isView);
+    parseOptions(cl, reader, isRun || isView || isSql);
     if (isView && cl.error.isEmpty())
         cl.error = viewProblem(cl.run);
+    if (isSql && cl.error.isEmpty())
+        cl.error = sqlProblem(cl.run);
     if (cl.command == Command::Help || !cl.error.isEmpty())
         return cl;
     if (cl.run.dbUrl.isEmpty()) {
@@ -360,6 +384,7 @@ QString usageText()
         "  varo-report list --db URL [--connect-timeout S] [--statement-timeout S]\n"
         "  varo-report view --db URL [--data-db URL] [--object NAME] [--settings FILE]\n"
         "                   [--plugins DIR] [--answer NAME=VALUE] [--screenshot FILE] [KEY...]\n"
+        "  varo-report sql [options of run] KEY\n"
         "  varo-report demo-db PATH          (a SQLite file path, or a postgresql:// URL)\n"
         "\n"
         "Runs reports of the report engine on the command line.\n"
@@ -370,6 +395,12 @@ QString usageText()
         "view opens the report viewer (rptX by default): the catalogue, and a tab per result;\n"
         "  each KEY is opened at start. With --screenshot it saves a PNG picture of the window\n"
         "  once those are open, and ends.\n"
+        "\n"
+        "sql takes the report's filter step as run does (the dialog, answered or shown), then\n"
+        "  prints the SQL the engine would run, or the values a report plug-in would be handed,\n"
+        "  instead of loading; --format json adds the title lines and the condition values.\n"
+        "  Nothing runs on the business data but the dialog's lookups, and whatever the step\n"
+        "  writes to a database is rolled back.\n"
         "\n"
         "Options of run:\n"
         "  --db URL            connection to the report definitions (required)\n"

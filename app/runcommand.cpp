@@ -4,6 +4,7 @@
 #include "dialogdriver.h"
 #include "jsonwriter.h"
 #include "messagerecorder.h"
+#include "reporthost.h"
 #include "stepresult.h"
 #include "steps.h"
 #include "tablewriter.h"
@@ -15,12 +16,8 @@
 #include "platform/automation.h"
 #include "platform/containers.h"
 #include "platform/error.h"
-#include "platform/settings.h"
 #include "server/classfactory.h"
 
-#include <QFileInfo>
-#include <QSet>
-#include <memory>
 #include <optional>
 
 namespace varo::report
@@ -167,50 +164,6 @@ void printStep(const StepResult &result, const RunOptions &o, OutputFormat forma
     }
 }
 
-std::optional<Connection> openConnection(const QString &url, const ConnectionLimits &limits)
-{
-    try {
-        return Connection::open(url, limits);
-    } catch (const std::exception &e) {
-        const Error error = toError(e);
-        // The connection layer names the URL; say it here when an error does not.
-        const QString shown = maskedUrl(url);
-        complain(
-            error.description().contains(shown)
-                ? error.description()
-                : QStringLiteral("cannot open connection %1: %2").arg(shown, error.description()));
-        return std::nullopt;
-    }
-}
-
-// A file that is no database, or one that lost its catalogue, would make every step fail
-// alike; that is the program failing, not a report.
-bool catalogueReadable(Connection &definitions)
-{
-    try {
-        Recordset::create().Open(QStringLiteral("select count(*) from T_RepList"), definitions);
-        return true;
-    } catch (const std::exception &e) {
-        complain(QStringLiteral("cannot read the report catalogue T_RepList in %1: %2")
-                     .arg(maskedUrl(definitions.url()), toError(e).description()));
-        return false;
-    }
-}
-
-// Values the dialogs could not remember are named once each, as they fail.
-void reportSettingsFailures()
-{
-    auto reported = std::make_shared<QSet<QString>>();
-    settings::setSaveFailureHandler([reported](const settings::SaveFailure &failure) {
-        const QString text = QStringLiteral("cannot remember the dialog values in %1: %2")
-                                 .arg(failure.file, failure.reason);
-        if (!reported->contains(text)) {
-            reported->insert(text);
-            complain(text);
-        }
-    });
-}
-
 int exportTo(const RunOptions &o, OutputFormat format, const QList<exporting::ReportTable> &reports)
 {
     using exporting::ExportFormat;
@@ -228,19 +181,9 @@ int exportTo(const RunOptions &o, OutputFormat format, const QList<exporting::Re
 int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection &definitions,
              Connection &data)
 {
-    server::registerClasses();
-    const QString progId = QStringLiteral("VaroReportEngine.") + o.object;
-    Object report;
-    try {
-        report = createObject(progId);
-    } catch (const std::exception &e) {
-        const Error error = toError(e);
-        complain(QStringLiteral("cannot create %1: error %2: %3")
-                     .arg(progId)
-                     .arg(error.number())
-                     .arg(error.description()));
+    const Object report = createReportObject(o.object);
+    if (report.isNull())
         return ExitStatus::HostFailure;
-    }
 
     MessageRecorder recorder(!headless);
     DialogDriver driver(o.answers, o.cancel, o.screenshot);
@@ -293,13 +236,7 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
         }
     }
     if (status == ExitStatus::Ok) {
-        const QStringList unused = driver.unusedControls();
-        for (const QString &name : unused)
-            complain(QStringLiteral("no control named %1 in the dialog").arg(name));
-        const QStringList unusedKeywords = driver.unusedKeywordAnswers();
-        for (const QString &text : unusedKeywords)
-            complain(QStringLiteral("no keyword grid took --answer %1").arg(text));
-        if (!unused.isEmpty() || !unusedKeywords.isEmpty())
+        if (complainAboutUnusedAnswers(driver))
             status = ExitStatus::UsageError;
         else if (!allWorked)
             status = ExitStatus::StepFailed;
@@ -315,21 +252,12 @@ int runSteps(const RunOptions &o, OutputFormat format, bool headless, Connection
 
 int runCommand(const RunOptions &o, OutputFormat format, bool headless)
 {
-    if (!o.settingsFile.isEmpty())
-        settings::setFile(QFileInfo(o.settingsFile).absoluteFilePath());
-    reportSettingsFailures();
-    for (const QString &dir : o.pluginDirs)
-        addPluginPath(QFileInfo(dir).absoluteFilePath());
-
-    std::optional<Connection> definitions = openConnection(o.dbUrl, o.limits);
-    if (!definitions || !catalogueReadable(*definitions))
-        return ExitStatus::HostFailure;
-    std::optional<Connection> data =
-        o.dataDbUrl.isEmpty() ? definitions : openConnection(o.dataDbUrl, o.limits);
-    if (!data)
+    prepareHost(o);
+    std::optional<ReportConnections> connections = openReportConnections(o);
+    if (!connections)
         return ExitStatus::HostFailure;
 
-    const int status = runSteps(o, format, headless, *definitions, *data);
+    const int status = runSteps(o, format, headless, connections->definitions, connections->data);
     // Let the engine's references go while the application still exists, so that the
     // connections close cleanly.
     server::releaseConnections();

@@ -2,6 +2,7 @@
 
 #include "dialogs/keywords/frmsqlfilter.h"
 #include "engine/filtersteps.h"
+#include "engine/loadplan.h"
 #include "engine/requestsupport.h"
 #include "engine/resultshaping.h"
 #include "engine/templateexpansion.h"
@@ -49,6 +50,7 @@ bool FuncReport::GetReportData(const QString &sKey, Connection &sqlConn, Connect
                                qint32 FRepType)
 {
     m_state.RptKey = sKey;
+    m_plan = LoadPlan();
     gRepType() = FRepType;
     gSqlConn() = sqlConn;
     gLocConn() = locConn;
@@ -79,7 +81,7 @@ bool FuncReport::GetReportData(const QString &sKey, Connection &sqlConn, Connect
             produced = keywordRoute(sKey);
         else
             produced = conditionRoute(sKey, routeCode);
-        return produced && finish(sKey);
+        return produced && (m_planning || finish(sKey));
     } catch (const std::exception &e) {
         if (!trapErrors)
             throw;
@@ -97,6 +99,11 @@ bool FuncReport::filterPluginRoute(bool &trapErrors)
     ShowFilterPlugin(m_state.m_FilterPlugName, filter);
     if (!toBool(filter.get(QStringLiteral("Sure"))))
         return false;
+    if (m_planning) {
+        PlanPluginLoad(m_plan, m_state.m_RepPluginSvr,
+                       filter.get(QStringLiteral("ReturnCondition")));
+        return true;
+    }
 
     Object report = createObject(m_state.m_RepPluginSvr);
     ui::letMessagesRun();
@@ -124,6 +131,8 @@ bool FuncReport::keywordRoute(const QString &sKey)
         return false;
     const QString sql = ExpandKeywordSql(m_state.m_Keywords, sKey, MissingKeywords::Fail,
                                          m_state.m_OfferedKeywords);
+    if (m_planning)
+        return PlanSqlLoad(m_plan, sql, QVariant::fromValue(KeywordValues(m_state.m_Keywords)));
     if (!ValidateSql(sql))
         return false;
     ui::letMessagesRun();
@@ -136,8 +145,15 @@ bool FuncReport::conditionRoute(const QString &sKey, RouteCode routeCode)
 {
     const bool fromTemplate = routeCode == RouteCode::Template;
     Dictionary conditionValues;
-    if (!CollectConditionFilter(sKey, fromTemplate, conditionValues, m_state.Title))
+    if (!CollectConditionFilter(sKey, fromTemplate && !m_planning, conditionValues, m_state.Title))
         return false;
+    if (m_planning && fromTemplate)
+        return PlanSqlLoad(m_plan, ExpandFilterSql(conditionValues, sKey),
+                           QVariant::fromValue(conditionValues));
+    if (m_planning) {
+        PlanPluginLoad(m_plan, m_state.m_RepPluginSvr, QVariant::fromValue(conditionValues));
+        return true;
+    }
     if (fromTemplate) {
         ui::letMessagesRun();
         m_state.VectRs = OpenRowVector(m_state.rs, ExpandFilterSql(conditionValues, sKey), sKey);

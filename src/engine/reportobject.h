@@ -2,6 +2,7 @@
 // returning the reference the object holds, in their documented order.
 #pragma once
 
+#include "engine/loadplan.h"
 #include "engine/reportstate.h"
 
 #include <QObject>
@@ -37,8 +38,17 @@ public:
     Vector VectRs() const { return m_state.VectRs; }
     Dictionary Result() const { return m_state.Result; }
 
+    // For the engine's own host (varo-report sql), not reachable by member name: with planning
+    // on, a request collects its filter as always, then keeps in plannedLoad() what it would
+    // load instead of loading it. Nothing runs on the business connection after the filter
+    // step, not even the trial of the expanded SQL, and no result properties are read.
+    void setPlanning(bool on) { m_planning = on; }
+    const LoadPlan &plannedLoad() const { return m_plan; }
+
 protected:
     ReportState m_state;
+    bool m_planning = false;
+    LoadPlan m_plan;
 };
 
 } // namespace varo

@@ -16,12 +16,18 @@ bool PluginExists(const QString &progId)
     }
 }
 
+bool SqlGiven(const QString &sql)
+{
+    if (!trimBlanks(sql).isEmpty())
+        return true;
+    ShowMessage(QStringLiteral("SQL语句为空!"));
+    return false;
+}
+
 bool ValidateSql(const QString &sql)
 {
-    if (trimBlanks(sql).isEmpty()) {
-        ShowMessage(QStringLiteral("SQL语句为空!"));
+    if (!SqlGiven(sql))
         return false;
-    }
     Connection &connection = gSqlConn();
     try {
         connection.errors().Clear();

@@ -17,6 +17,8 @@ bool PluginExists(const QString &progId);
 // Runs the SQL once on the business connection and discards what it returns; shows
 // "SQL语句为空!" for blank SQL and the provider's errors, one per line, when it fails.
 bool ValidateSql(const QString &sql);
+// The first half of ValidateSql, which runs nothing: false, after "SQL语句为空!", for blank SQL.
+bool SqlGiven(const QString &sql);
 
 // The rows of a report plug-in for the condition values: GetRptVect with the values, the
 // business connection and the extra header columns (created when missing), each handed back;

@@ -32,8 +32,9 @@ bool rptX::ShowFilter(QVariant &AutoFilter)
     }
     if (m_RepSub == RouteCode::Keywords)
         return ShowFilterAuto();
-    return CollectConditionFilter(m_state.RptKey, m_RepSub == RouteCode::Template, m_Condition,
-                                  m_state.Title);
+    // A planned request shows the SQL without trying it.
+    return CollectConditionFilter(m_state.RptKey, m_RepSub == RouteCode::Template && !m_planning,
+                                  m_Condition, m_state.Title);
 }
 
 bool rptX::ShowFilterAuto()

@@ -2,6 +2,7 @@
 
 #include "dialogs/progress/bar.h"
 #include "engine/filtersteps.h"
+#include "engine/loadplan.h"
 #include "engine/requestsupport.h"
 #include "engine/resultshaping.h"
 #include "engine/templateexpansion.h"
@@ -90,6 +91,7 @@ bool rptX::GetReportData(const QString &sKey, QVariant &oSqlConn, QVariant &oLoc
             return false;
         }
         m_state.RptKey = sKey;
+        m_plan = LoadPlan();
         gRepType() = FRepType;
         if (isNothing(oLocConn))
             oLocConn = oSqlConn;
@@ -111,6 +113,8 @@ bool rptX::GetReportData(const QString &sKey, QVariant &oSqlConn, QVariant &oLoc
             return false;
         if (!ShowFilter())
             return false;
+        if (m_planning)
+            return planLoad();
         Refresh();
         return true;
     } catch (const std::exception &e) {
@@ -224,6 +228,27 @@ void rptX::LoadReportData()
         report = Object();
         showError(e);
     }
+}
+
+// The branches of LoadReportData, up to where each would run or hand over its filter.
+bool rptX::planLoad()
+{
+    const QString &key = m_state.RptKey;
+    if (m_state.m_DefaultFilter == 1) {
+        PlanPluginLoad(m_plan, m_state.m_RepPluginSvr,
+                       m_FilterPlugin.get(QStringLiteral("ReturnCondition")));
+        return true;
+    }
+    if (m_RepSub == RouteCode::Keywords)
+        return PlanSqlLoad(m_plan,
+                           ExpandKeywordSql(m_state.m_Keywords, key, MissingKeywords::RemoveBraces,
+                                            m_state.m_OfferedKeywords),
+                           QVariant::fromValue(KeywordValues(m_state.m_Keywords)));
+    if (m_RepSub == RouteCode::Template)
+        return PlanSqlLoad(m_plan, ExpandFilterSql(m_Condition, key),
+                           QVariant::fromValue(m_Condition));
+    PlanPluginLoad(m_plan, m_state.m_RepPluginSvr, QVariant::fromValue(m_Condition));
+    return true;
 }
 
 void rptX::loadFromFilterPlugin(Object &report)

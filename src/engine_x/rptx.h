@@ -53,6 +53,7 @@ public:
 private:
     void m_ProgBar_Active();
     void LoadReportData();
+    bool planLoad();
     void loadFromFilterPlugin(Object &report);
     void lookUpHostReportNumber(const QString &sKey);
 

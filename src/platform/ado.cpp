@@ -295,6 +295,36 @@ Recordset Connection::Execute(const QString &sql)
     return rs;
 }
 
+namespace
+{
+
+void transactionStep(const QSqlDatabase &connectionDb, bool begin)
+{
+    QSqlDatabase db = connectionDb;
+    if (begin ? db.transaction() : db.rollback())
+        return;
+    throw Error(ErrorNumber::ProviderError,
+                QStringLiteral("cannot %1 a transaction: %2")
+                    .arg(begin ? QStringLiteral("begin") : QStringLiteral("roll back"),
+                         db.lastError().text()));
+}
+
+} // namespace
+
+void Connection::BeginTrans()
+{
+    if (!d)
+        throw notSet();
+    transactionStep(d->db(), true);
+}
+
+void Connection::RollbackTrans()
+{
+    if (!d)
+        throw notSet();
+    transactionStep(d->db(), false);
+}
+
 void Recordset::Close()
 {
     if (!d)

@@ -70,6 +70,12 @@ public:
     Recordset Execute(const QString &sql);
     Errors &errors();
 
+    // A transaction that is only ever undone: a host that must leave the database as it found
+    // it (varo-report sql) begins one before the engine works and rolls it back afterwards.
+    // Both raise the provider's error when it cannot.
+    void BeginTrans();
+    void RollbackTrans();
+
     friend bool operator==(const Connection &a, const Connection &b) { return a.d == b.d; }
 
 private:

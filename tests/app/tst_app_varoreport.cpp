@@ -43,6 +43,7 @@ private Q_SLOTS:
         // The demo with a sort rule keyword in CUSTOMER_SALES's template.
         const QString sortPath = m_dir.filePath(QStringLiteral("sort.db"));
         QVERIFY(QFile::copy(m_demoPath, sortPath));
+        QVERIFY(QFile::copy(m_demoPath, m_dir.filePath("pristine.db"))); // never run
         varo::Connection::open(QStringLiteral("sqlite://") + sortPath)
             .Execute(QStringLiteral("update T_RepSql set FRepSql = FRepSql || ', #FSortRule#' "
                                     "where FRepKey = 'CUSTOMER_SALES'"));
@@ -111,6 +112,9 @@ private Q_SLOTS:
             "view writes no output: --format, --output, --csv-titles and --csv-bom are for run");
         row("view with a method step", {"view", "--db", "x.db", ":refresh"},
             "view opens reports by key, not :refresh");
+        row("sql of two reports", {"sql", "--db", "x.db", "K", "L"}, "sql takes one report KEY");
+        row("sql into a file", {"sql", "--db", "x.db", "--format", "csv", "K"},
+            "sql prints --format table or json");
         row("demo-db without path", {"demo-db"}, "demo-db takes one PATH");
         row("demo-db with an option", {"demo-db", "-f"}, "unknown option -f");
     }
@@ -178,13 +182,17 @@ private Q_SLOTS:
         const Outcome o = run({"list", "--db", m_demoPath});
         QCOMPARE(o.err, QString());
         QCOMPARE(o.status, 0);
-        // Every route, each report on a line of its own with its route last.
-        QCOMPARE(o.out, QStringLiteral("FRepKey          FRepName      route\n"
-                                       "SALES_SUMMARY    销售汇总表    filter plug-in\n"
-                                       "SALES_BY_REGION  区域销售汇总  report plug-in\n"
-                                       "SALES_DETAIL     销售明细表    condition template\n"
-                                       "CUSTOMER_SALES   客户销售统计  keyword\n"
-                                       "SALESMAN_SALES   业务员业绩表  report plug-in\n"));
+        // Every route, each report on a line of its own with its route and the plug-ins it
+        // creates.
+        QCOMPARE(o.out,
+                 QStringLiteral(
+                     "FRepKey          FRepName      route               plug-ins\n"
+                     "SALES_SUMMARY    销售汇总表    filter plug-in      "
+                     "VaroDemo.SalesFilter, VaroDemo.SalesReport\n"
+                     "SALES_BY_REGION  区域销售汇总  report plug-in      VaroDemo.SalesReport\n"
+                     "SALES_DETAIL     销售明细表    condition template\n"
+                     "CUSTOMER_SALES   客户销售统计  keyword\n"
+                     "SALESMAN_SALES   业务员业绩表  report plug-in      VaroDemo.LegacyReport\n"));
         // The demo never overwrites a database or anything else, and leaves it as it was.
         const QList<QStringList> refused{{m_demoPath, m_demoPath + " already exists"},
                                          {m_dir.path(), m_dir.path() + " already exists"},
@@ -199,6 +207,105 @@ private Q_SLOTS:
         }
         QCOMPARE(run({"list", "--db", m_demoPath}).out, o.out);
         QCOMPARE(run({"list", "--db", "truncated.db"}).status, 1);
+    }
+
+    // `sql` takes the filter step as run does, then prints the statement or what a report
+    // plug-in would be handed, on SQLite and PostgreSQL alike; the condition dialog's first
+    // opening adds a column to T_RepFilter, which `sql` rolls back.
+    void sql_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        auto detail = [](const char *where) {
+            return QStringLiteral(
+                       "SELECT O.FBILLNO AS FBILLNO, O.FDATE AS FDATE, C.FNUMBER AS FCUSTNUMBER, "
+                       "C.FNAME AS FCUSTNAME, C.FREGION AS FREGION, E.FNAME AS FEMPNAME, "
+                       "I.FNUMBER AS FITEMNUMBER, I.FNAME AS FITEMNAME, I.FUNIT AS FUNIT, L.FQTY "
+                       "AS FQTY, L.FPRICE AS FPRICE, L.FAMOUNT AS FAMOUNT\nFROM T_SALESORDER O\n"
+                       " JOIN T_SALESORDERENTRY L ON L.FORDERID = O.FID\n JOIN T_CUSTOMER C ON "
+                       "C.FID = O.FCUSTID\n JOIN T_EMPLOYEE E ON E.FID = O.FEMPID\n JOIN T_ITEM I "
+                       "ON I.FID = L.FITEMID\nWHERE %1\nORDER BY O.FDATE, O.FBILLNO, L.FENTRYID\n")
+                .arg(QString::fromUtf8(where));
+        };
+        auto row = [](const char *name, const QStringList &args, const QString &out, int status = 0,
+                      const QString &err = QString()) {
+            QTest::newRow(name) << args << status << out << err;
+        };
+        row("condition template",
+            {"DtpBDate0=2024-05-20", "DtpEDate0=", "txtItemt0=A30", "SALES_DETAIL"},
+            detail("O.FDATE>=SUBSTR('2024-05-20 00:00:00',1,10) AND 1=1 AND 1=1 AND "
+                   "I.FNUMBER<='A30' AND 1=1 AND 1=1"));
+        // A business database without the tables: the statement is shown, never tried.
+        row("no trial run",
+            {"--data-db=sqlite::memory:", "DtpBDate0=", "DtpEDate0=2024-05-21", "SALES_DETAIL"},
+            detail("1=1 AND O.FDATE<=SUBSTR('2024-05-21 23:59:59',1,10) AND 1=1 AND 1=1 AND 1=1 "
+                   "AND 1=1"));
+        row("condition template, rptX",
+            {"--object", "rptX", "DtpBDate0=2024-05-21", "DtpEDate0=2024-05-22", "txtItemf1=C040",
+             "SALES_DETAIL"},
+            detail("O.FDATE>=SUBSTR('2024-05-21 00:00:00',1,10) AND O.FDATE<=SUBSTR('2024-05-22 "
+                   "23:59:59',1,10) AND 1=1 AND 1=1 AND C.FNUMBER>='C040' AND 1=1"));
+        const QString customers =
+            "select c.FNumber as FCustNumber, c.FName as FCustName, c.FRegion as FRegion,\n"
+            " count(distinct o.FID) as FOrderCount, sum(l.FQty) as FQty, sum(l.FAmount) as "
+            "FAmount\nfrom T_SalesOrder o\n join T_SalesOrderEntry l on l.FOrderID = o.FID\n"
+            " join T_Customer c on c.FID = o.FCustID\n join T_Item i on i.FID = l.FItemID\n"
+            "where 1=1\n and o.FDate >= replace(replace('2024/05/20', '/', '-'), '.', '-')\n"
+            " and o.FDate <= replace(replace('2024/05/21', '/', '-'), '.', '-')\n"
+            " and c.FNumber = 'C0''1'\n and  1=1 \n and l.FAmount >= 0\n and l.FQty >= 5\n"
+            " and  1=1 \ngroup by c.FNumber, c.FName, c.FRegion\norder by c.FNumber";
+        const QStringList keywords{"keyword:#DATEFROM#=2024-05-20", "keyword:#DATETO#=2024-05-21",
+                                   "keyword:#CUSTNO#=C0'1", "keyword:#MINQTY#=5"};
+        row("keyword", keywords + QStringList{"CUSTOMER_SALES"}, customers + u'\n');
+        row("keyword, json",
+            keywords + QStringList{"--format=json", "title:#CUSTNO#=1", "CUSTOMER_SALES"},
+            "{\"key\":\"CUSTOMER_SALES\",\"sql\":\"" + QString(customers).replace("\n", "\\n") +
+                "\",\"plugin\":null,\"values\":{\"#DATEFROM#\":\"2024/05/20\","
+                "\"#DATETO#\":\"2024/05/21\",\"#REGION#\":\"\",\"#CUSTNO#\":\"C0'1\","
+                "\"#ITEMNO#\":\"\",\"#MINAMOUNT#\":0,\"#MINQTY#\":\"5\"},\"title\":[{\"FCaption\":"
+                "\"客户代码: C0'1\",\"FIndex\":0}],"
+                "\"messages\":[]}\n");
+        row("filter plug-in, rptX",
+            {"--object", "rptX", "dtpFrom=2024-03-01", "dtpTo=2024-03-10", "cmbRegion=华南",
+             "cmbGroup=按商品", "SALES_SUMMARY"},
+            "handed to VaroDemo.SalesReport:\nDateFrom=2024-03-01\nDateTo=2024-03-10\n"
+            "Region=华南\nGroupBy=ITEM\n");
+        row("report plug-in",
+            {"DtpBDate0=2024-01-01", "DtpEDate0=", "txtItemt0=E04", "SALESMAN_SALES"},
+            "handed to VaroDemo.LegacyReport:\nBEGINDATE=2024-01-01\nENDDATE=\nEMPTO=E04\n"
+            "EMPFROM=\nFGroupStr=\nstrFilter=BEGINDATE|o.FDate>=substr('2024-01-01 "
+            "00:00:00',1,10)&ENDDATE|1=1&EMPTO|e.FNumber<='E04'&EMPFROM|1=1\nREP_KEY_Ex=\n"
+            "RPT_SUB=\nName=业务员业绩表\nFRepPluginSvr=VaroDemo.LegacyReport\nFRepSub=0\n");
+        row("cancelled", {"--cancel", "SALES_DETAIL"}, "", 3,
+            "varo-report: SALES_DETAIL: no SQL to show: the filter step did not finish\n");
+    }
+
+    void sql()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QString why;
+        bool skip = false;
+        for (const QString &url :
+             {db().replace("demo.db", "pristine.db"), postgresDemo(&why, &skip)}) {
+            if (url.isEmpty() && skip)
+                QSKIP(qPrintable(why));
+            QVERIFY2(!url.isEmpty(), qPrintable(why));
+            const Outcome o = report(url, args, "sql");
+            QCOMPARE(o.err, err);
+            QCOMPARE(o.status, status);
+            QCOMPARE(o.out, out);
+            QVERIFY2(varo::Connection::open(url)
+                         .Execute("select * from T_RepFilter")
+                         .fieldNames()
+                         .filter("FGroupStr", Qt::CaseInsensitive)
+                         .isEmpty(),
+                     qPrintable(url));
+        }
     }
 
     void runs_data()
@@ -643,13 +750,14 @@ private:
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
-    // A run of the steps on a demo database, remembering nothing from an earlier run; each
-    // NAME=VALUE among the arguments is an answer (--answer NAME=VALUE), >FILE sends stdout there.
-    Outcome report(const QString &url, const QStringList &args)
+    // A run of the steps (or `sql` of a key) on a demo database, remembering nothing from an
+    // earlier run; each NAME=VALUE among the arguments is an answer (--answer NAME=VALUE), >FILE
+    // sends stdout there.
+    Outcome report(const QString &url, const QStringList &args, const QString &command = "run")
     {
         const QString settings = m_dir.filePath(QStringLiteral("settings.ini"));
         QFile::remove(settings);
-        QStringList full{"run", "--db", url, "--settings", settings};
+        QStringList full{command, "--db", url, "--settings", settings};
         QString output;
         for (const QString &arg : args) {
             if (arg.startsWith(u'>'))
