@@ -49,11 +49,12 @@ struct RunOptions {
     QStringList steps;
 };
 
-enum class Command { Help, Run, List, DemoDb, View };
+enum class Command { Help, Run, List, DemoDb, View, Check };
 
 struct CommandLine {
     Command command = Command::Help;
-    RunOptions run;     // `list` uses dbUrl and limits only; `view` opens the steps' reports
+    RunOptions run;     // `list` uses dbUrl and limits only; `view` opens the steps' reports;
+                        // `check` checks the steps' keys
     QString demoTarget; // `demo-db`
     QString error;      // a usage error; the program then ends with status 2
 };
