@@ -29,6 +29,10 @@ int listCommand(const QString &dbUrl, const ConnectionLimits &limits = {});
 // Opens the report viewer on the catalogue and the reports the options name.
 int viewCommand(const RunOptions &options);
 
+// Checks the definitions of the reports with the options' keys (all when none) and prints the
+// problems; 1 when a report has an error.
+int checkCommand(const RunOptions &options);
+
 // Builds the demo database at a SQLite path or PostgreSQL URL and lists its reports.
 int demoDbCommand(const QString &target);
 

@@ -51,6 +51,8 @@ int runCommandLine(const CommandLine &cl, char *argv[])
         return listCommand(cl.run.dbUrl, cl.run.limits);
     case Command::View:
         return viewCommand(cl.run);
+    case Command::Check:
+        return checkCommand(cl.run);
     case Command::DemoDb:
         return demoDbCommand(cl.demoTarget);
     case Command::Help:

@@ -196,6 +196,22 @@ QString sqlProblem(const RunOptions &run)
     return QString();
 }
 
+// The checker runs no request: it takes the connections, the plug-in folders and a format.
+QString checkProblem(const RunOptions &run)
+{
+    const RunOptions plain;
+    if (run.object != plain.object || run.repType != plain.repType || !run.settingsFile.isEmpty() ||
+        !run.answers.isEmpty() || run.cancel || !run.screenshot.isEmpty() || run.headless ||
+        !run.output.isEmpty() || run.csvTitles || run.csvBom)
+        return QStringLiteral("check takes only --db, --data-db, --plugins, --format and the "
+                              "time limits");
+    if (run.format && run.format != OutputFormat::Table && run.format != OutputFormat::Json)
+        return QStringLiteral("check prints --format table or json");
+    if (run.steps.contains(QString()))
+        return QStringLiteral("an empty report key");
+    return QString();
+}
+
 void parseOptions(CommandLine &cl, OptionReader &reader, bool stepsAllowed)
 {
     RunOptions &run = cl.run;
@@ -337,22 +353,26 @@ CommandLine parseCommandLine(const QStringList &args)
     const bool isRun = command == QLatin1String("run");
     const bool isView = command == QLatin1String("view");
     const bool isSql = command == QLatin1String("sql");
-    if (!isRun && !isView && !isSql && command != QLatin1String("list")) {
+    const bool isCheck = command == QLatin1String("check");
+    if (!isRun && !isView && !isSql && !isCheck && command != QLatin1String("list")) {
         cl.error = QStringLiteral("unknown command %1").arg(command);
         return cl;
     }
-    cl.command = isRun    ? Command::Run
-                 : isView ? Command::View
-                 : isSql  ? Command::Sql
-                          : Command::List;
+    cl.command = isRun     ? Command::Run
+                 : isView  ? Command::View
+                 : isSql   ? Command::Sql
+                 : isCheck ? Command::Check
+                           : Command::List;
     if (isView)
         cl.run.object = QStringLiteral("rptX"); // so that a result can be loaded again
     OptionReader reader(args, 1);
-    parseOptions(cl, reader, isRun || isView || isSql);
+    parseOptions(cl, reader, isRun || isView || isSql || isCheck);
     if (isView && cl.error.isEmpty())
         cl.error = viewProblem(cl.run);
     if (isSql && cl.error.isEmpty())
         cl.error = sqlProblem(cl.run);
+    if (isCheck && cl.error.isEmpty())
+        cl.error = checkProblem(cl.run);
     if (cl.command == Command::Help || !cl.error.isEmpty())
         return cl;
     if (cl.run.dbUrl.isEmpty()) {
@@ -385,6 +405,8 @@ QString usageText()
         "  varo-report view --db URL [--data-db URL] [--object NAME] [--settings FILE]\n"
         "                   [--plugins DIR] [--answer NAME=VALUE] [--screenshot FILE] [KEY...]\n"
         "  varo-report sql [options of run] KEY\n"
+        "  varo-report check --db URL [--data-db URL] [--plugins DIR] [--format table|json]\n"
+        "                    [KEY...]\n"
         "  varo-report demo-db PATH          (a SQLite file path, or a postgresql:// URL)\n"
         "\n"
         "Runs reports of the report engine on the command line.\n"
@@ -401,6 +423,14 @@ QString usageText()
         "  instead of loading; --format json adds the title lines and the condition values.\n"
         "  Nothing runs on the business data but the dialog's lookups, and whatever the step\n"
         "  writes to a database is rolled back.\n"
+
+        "check reads the definitions of every report, or of each KEY, as the engine reads them,\n"
+        "  and lists each problem: its severity (error or warning), code, place and a hint. It\n"
+        "  shows no dialog, writes nothing and runs nothing but each template's SQL with neutral\n"
+        "  conditions, wrapped so that no row comes back. The json format prints one object per\n"
+        "  report and line: key, route and problems (severity, code, where, message, hint).\n"
+        "  Exit status 0 when no report has an error, 1 when one has or the program failed,\n"
+        "  2 for a usage error.\n"
         "\n"
         "Options of run:\n"
         "  --db URL            connection to the report definitions (required)\n"

@@ -49,12 +49,12 @@ struct RunOptions {
     QStringList steps;
 };
 
-enum class Command { Help, Run, List, DemoDb, View, Sql };
+enum class Command { Help, Run, List, DemoDb, View, Sql, Check };
 
 struct CommandLine {
     Command command = Command::Help;
     RunOptions run;     // `list` uses dbUrl and limits only; `view` opens the steps' reports,
-                        // `sql` the one report key among them
+                        // `sql` the one report key among them; `check` checks the steps' keys
     QString demoTarget; // `demo-db`
     QString error;      // a usage error; the program then ends with status 2
 };

@@ -233,6 +233,17 @@ Object createObject(const QString &progId)
     return Object::adopt(component);
 }
 
+bool componentExists(const QString &progId)
+{
+    Registry &r = registry();
+    {
+        QMutexLocker lock(&r.mutex);
+        if (r.builtIn.contains(progId.toCaseFolded()))
+            return true;
+    }
+    return !findPluginFile(progId, pluginPaths()).isEmpty();
+}
+
 namespace
 {
 

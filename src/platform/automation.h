@@ -69,6 +69,10 @@ QStringList pluginPaths();
 // no built-in class or plug-in library provides it.
 Object createObject(const QString &progId);
 
+// Whether createObject would find a provider for the ProgID: a built-in class, or a plug-in
+// library whose metadata lists it. Nothing is loaded or created.
+bool componentExists(const QString &progId);
+
 // Calls a member of any QObject by name (see Object::call).
 QVariant invokeMember(QObject *object, const QString &member, QVariantList &args);
 

@@ -139,10 +139,15 @@ void EnsureColumn(Connection &connection, const QString &table, const QString &c
     }
 }
 
+QString itemLookupProgId()
+{
+    return QStringLiteral("VaroSelect.clsItemLook");
+}
+
 QString LookupItem(const QString &key, LookupConnections connections)
 {
     try {
-        Object lookup = createObject(QStringLiteral("VaroSelect.clsItemLook"));
+        Object lookup = createObject(itemLookupProgId());
         if (connections == LookupConnections::BusinessOnly) {
             QVariantList args{key, QVariant::fromValue(gSqlConn())};
             lookup.call(QStringLiteral("ShowForm"), args);

@@ -25,6 +25,9 @@ void EnsureColumn(Connection &connection, const QString &table, const QString &c
 // hands both, the keyword dialog the business connection alone.
 enum class LookupConnections { DefinitionAndBusiness, BusinessOnly };
 
+// The ProgID of the item lookup component, "VaroSelect.clsItemLook".
+QString itemLookupProgId();
+
 // Runs the item lookup component on a lookup key and returns the chosen item's text; the
 // connections it hands back replace the shared ones. Errors are shown; the result is then "".
 QString LookupItem(const QString &key,

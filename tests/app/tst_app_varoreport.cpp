@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,6 +53,11 @@ private Q_SLOTS:
         varo::Connection::open(db().replace("demo.db", "escape.db"))
             .Execute("update T_Item set FName = '中性笔' || char(27) || '[2J' || char(13) "
                      "where FNumber = 'A01'");
+        // A header column that SALES_DETAIL's SQL does not return.
+        QVERIFY(QFile::copy(m_demoPath, m_dir.filePath("broken.db")));
+        varo::Connection::open(db().replace("demo.db", "broken.db"))
+            .Execute("update T_RepHeadCaption set FRepColName = 'FNone' where FRepKey = "
+                     "'SALES_DETAIL' and FRepColName = 'FUnit'");
         QVERIFY(QFile::copy(m_demoPath, m_dir.filePath("truncated.db")));
         QVERIFY(QFile::resize(m_dir.filePath("truncated.db"), 1000));
     }
@@ -115,6 +121,10 @@ private Q_SLOTS:
         row("sql of two reports", {"sql", "--db", "x.db", "K", "L"}, "sql takes one report KEY");
         row("sql into a file", {"sql", "--db", "x.db", "--format", "csv", "K"},
             "sql prints --format table or json");
+        row("check with a run option", {"check", "--db", "x.db", "--answer", "a=1"},
+            "check takes only --db, --data-db, --plugins, --format and the time limits");
+        row("check as csv", {"check", "--db", "x.db", "--format", "csv"},
+            "check prints --format table or json");
         row("demo-db without path", {"demo-db"}, "demo-db takes one PATH");
         row("demo-db with an option", {"demo-db", "-f"}, "unknown option -f");
     }
@@ -653,6 +663,74 @@ private Q_SLOTS:
         QCOMPARE(o.err, err.isEmpty() ? QString() : "varo-report: " + err + u'\n');
         QCOMPARE(o.status, status);
         QCOMPARE(QImage(picture).width() >= 1000, status != 1);
+    }
+
+    // The definition checks: the demo checks clean on both databases, changed copies give their
+    // problems as JSON lines and as text, and the exit status tells whether one is an error.
+    void check_data()
+    {
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("found"); // per report, then "severity code at where"
+        QTest::newRow("demo") << "demo.db" << QStringList{} << 0
+                              << QStringList{"SALES_SUMMARY (filter plug-in)",
+                                             "SALES_BY_REGION (report plug-in)",
+                                             "SALES_DETAIL (condition template)",
+                                             "CUSTOMER_SALES (keyword)",
+                                             "SALESMAN_SALES (report plug-in)"};
+        QTest::newRow("sort rule outside braces")
+            << "sort.db" << QStringList{"CUSTOMER_SALES"} << 0
+            << QStringList{"CUSTOMER_SALES (keyword)",
+                           "warning keyword-outside-braces at T_RepSql CUSTOMER_SALES",
+                           "warning keyword-not-named-for-rptx at T_RepSql CUSTOMER_SALES"};
+        QTest::newRow("header column renamed")
+            << "broken.db" << QStringList{"SALES_DETAIL", "NOPE"} << 1
+            << QStringList{
+                   "SALES_DETAIL (condition template)",
+                   "error column-not-returned at T_RepHeadCaption SALES_DETAIL FRepColName FNone",
+                   "NOPE", "error no-such-report at T_RepList NOPE"};
+    }
+
+    void check()
+    {
+        QFETCH(QString, database);
+        QFETCH(QStringList, keys);
+        QFETCH(int, status);
+        QFETCH(QStringList, found);
+        const QString url = db().replace("demo.db", database);
+        const Outcome json = run(QStringList{"check", "--db", url, "--format", "json"} + keys);
+        QCOMPARE(json.err, QString());
+        QCOMPARE(json.status, status);
+        QStringList lines;
+        for (const QString &line : json.out.split(u'\n', Qt::SkipEmptyParts)) {
+            const QJsonObject report = QJsonDocument::fromJson(line.toUtf8()).object();
+            QCOMPARE(report.keys(), (QStringList{"key", "problems", "route"}));
+            lines << report["key"].toString() + (report["route"].isNull()
+                                                     ? QString()
+                                                     : " (" + report["route"].toString() + ')');
+            for (const QJsonValue &p : report["problems"].toArray()) {
+                QCOMPARE(p.toObject().keys(),
+                         (QStringList{"code", "hint", "message", "severity", "where"}));
+                lines << p["severity"].toString() + ' ' + p["code"].toString() + " at " +
+                             p["where"].toString();
+            }
+        }
+        QCOMPARE(lines, found);
+        // The text says the same, one problem per line under its report's heading.
+        const Outcome table = run(QStringList{"check", "--db", url} + keys);
+        QCOMPARE(table.status, status);
+        for (const QString &line : found)
+            QVERIFY2(table.out.contains(line), qPrintable(table.out));
+        if (database != "demo.db")
+            return;
+        QString why;
+        bool skip = false;
+        const QString postgres = postgresDemo(&why, &skip);
+        if (postgres.isEmpty() && skip)
+            QSKIP(qPrintable(why));
+        QVERIFY2(!postgres.isEmpty(), qPrintable(why));
+        QCOMPARE(run({"check", "--db", postgres, "--format", "json"}).out, json.out);
     }
 
     void demoReports_data()

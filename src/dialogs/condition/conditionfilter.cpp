@@ -22,6 +22,12 @@ QString fieldText(Recordset &rs, const char *name)
 
 } // namespace
 
+bool isKnownControlType(const QString &ctrlType)
+{
+    return ctrlType == ControlType::Date || ctrlType == ControlType::Text ||
+           ctrlType == ControlType::Choice;
+}
+
 FilterRow FilterRow::read(Recordset &rs)
 {
     FilterRow r;

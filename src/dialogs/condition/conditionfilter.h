@@ -15,6 +15,16 @@
 namespace varo::dialogs
 {
 
+// The control types a filter row may have (FCtrlType, upper-cased); a row of any other type
+// produces no control.
+namespace ControlType
+{
+constexpr QLatin1String Date("DTP");   // a date range
+constexpr QLatin1String Text("CDTXT"); // a text range, with an item lookup when FCtrlSel is set
+constexpr QLatin1String Choice("CMB"); // a drop-down list of the FFilterFrom items
+} // namespace ControlType
+bool isKnownControlType(const QString &ctrlType);
+
 // The columns of one T_RepFilter row; the control type upper-cased.
 struct FilterRow {
     QString repKey, caption, markFrom, filterFrom, to, markTo, filterTo, ctrlType, ctrlSel,

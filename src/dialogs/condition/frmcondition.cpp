@@ -279,7 +279,7 @@ void FrmCondition::BuildConditionControls(Recordset &rs)
         const qsizetype count = rs.RecordCount();
         for (qsizetype n = 0; n < count; ++n) {
             const FilterRow row = FilterRow::read(rs);
-            if (row.ctrlType == QLatin1String("DTP")) {
+            if (row.ctrlType == ControlType::Date) {
                 dates = true;
                 const int k = r.lblDateFrom.first()->isHidden() && r.lblDateTo.first()->isHidden()
                                   ? 0
@@ -296,7 +296,7 @@ void FrmCondition::BuildConditionControls(Recordset &rs)
                     r.DtpEDate.at(k)->show();
                     setControlTag(r.DtpEDate.at(k), row.toTag());
                 }
-            } else if (row.ctrlType == QLatin1String("CDTXT")) {
+            } else if (row.ctrlType == ControlType::Text) {
                 texts = true;
                 const int k = r.lblcap.first()->isHidden() && r.lblcapt.first()->isHidden()
                                   ? 0
@@ -330,7 +330,7 @@ void FrmCondition::BuildConditionControls(Recordset &rs)
         rs.MoveFirst();
         while (!rs.atEOF()) {
             const FilterRow row = FilterRow::read(rs);
-            if (row.ctrlType == QLatin1String("CMB")) {
+            if (row.ctrlType == ControlType::Choice) {
                 m_fracmb->show();
                 int j = 0;
                 while (j < 4 && shown(r.lblcmb.at(j)))
