@@ -1,6 +1,7 @@
 // varo-report check: the definition checks on the command line, as text for authors or as JSON
 // lines for their pipelines.
 #include "commands.h"
+#include "reporthost.h"
 
 #include "console.h"
 #include "jsonwriter.h"
@@ -25,20 +26,6 @@ namespace
 
 // Scripts test for 0; a report with an error and a failed program both give 1.
 constexpr int ErrorFound = 1;
-
-std::optional<Connection> openConnection(const QString &url, const ConnectionLimits &limits)
-{
-    try {
-        return Connection::open(url, limits);
-    } catch (const std::exception &e) {
-        const QString description = toError(e).description();
-        const QString shown = maskedUrl(url);
-        complain(description.contains(shown)
-                     ? description
-                     : QStringLiteral("cannot open connection %1: %2").arg(shown, description));
-        return std::nullopt;
-    }
-}
 
 QString counted(qsizetype n, const char *word)
 {

@@ -17,22 +17,6 @@ namespace varo::report
 namespace
 {
 
-std::optional<Connection> openConnection(const QString &url, const ConnectionLimits &limits)
-{
-    try {
-        return Connection::open(url, limits);
-    } catch (const std::exception &e) {
-        const Error error = toError(e);
-        // The connection layer names the URL; say it here when an error does not.
-        const QString shown = maskedUrl(url);
-        complain(
-            error.description().contains(shown)
-                ? error.description()
-                : QStringLiteral("cannot open connection %1: %2").arg(shown, error.description()));
-        return std::nullopt;
-    }
-}
-
 // A file that is no database, or one that lost its catalogue, would make every step fail
 // alike; that is the program failing, not a report.
 bool catalogueReadable(Connection &definitions)
@@ -48,6 +32,22 @@ bool catalogueReadable(Connection &definitions)
 }
 
 } // namespace
+
+std::optional<Connection> openConnection(const QString &url, const ConnectionLimits &limits)
+{
+    try {
+        return Connection::open(url, limits);
+    } catch (const std::exception &e) {
+        const Error error = toError(e);
+        // The connection layer names the URL; say it here when an error does not.
+        const QString shown = maskedUrl(url);
+        complain(
+            error.description().contains(shown)
+                ? error.description()
+                : QStringLiteral("cannot open connection %1: %2").arg(shown, error.description()));
+        return std::nullopt;
+    }
+}
 
 void prepareHost(const RunOptions &o)
 {

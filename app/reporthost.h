@@ -23,6 +23,9 @@ struct ReportConnections {
 // the dialogs cannot remember named on stderr, once each.
 void prepareHost(const RunOptions &options);
 
+// Opens a connection; nothing, with the reason on stderr, when it cannot be opened.
+std::optional<Connection> openConnection(const QString &url, const ConnectionLimits &limits);
+
 // Opens the connections and checks that the report catalogue can be read.
 std::optional<ReportConnections> openReportConnections(const RunOptions &options);
 

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "reporthost.h"
 
 #include "console.h"
 #include "dialogdriver.h"
@@ -22,20 +23,6 @@ namespace varo::report
 
 namespace
 {
-
-std::optional<Connection> openOrComplain(const QString &url, const ConnectionLimits &limits)
-{
-    try {
-        return Connection::open(url, limits);
-    } catch (const std::exception &e) {
-        const QString description = toError(e).description();
-        const QString shown = maskedUrl(url);
-        complain(description.contains(shown)
-                     ? description
-                     : QStringLiteral("cannot open connection %1: %2").arg(shown, description));
-        return std::nullopt;
-    }
-}
 
 // Opens the reports named on the command line, answering their dialogs from --answer when
 // given; the message boxes of such a run go to stderr. Returns the exit status so far.
@@ -101,11 +88,11 @@ int viewCommand(const RunOptions &o)
         settings::setFile(QFileInfo(o.settingsFile).absoluteFilePath());
     for (const QString &dir : o.pluginDirs)
         addPluginPath(QFileInfo(dir).absoluteFilePath());
-    std::optional<Connection> definitions = openOrComplain(o.dbUrl, o.limits);
+    std::optional<Connection> definitions = openConnection(o.dbUrl, o.limits);
     if (!definitions)
         return ExitStatus::HostFailure;
     std::optional<Connection> data =
-        o.dataDbUrl.isEmpty() ? definitions : openOrComplain(o.dataDbUrl, o.limits);
+        o.dataDbUrl.isEmpty() ? definitions : openConnection(o.dataDbUrl, o.limits);
     if (!data)
         return ExitStatus::HostFailure;
     const int status = runViewer(o, *definitions, *data);
