@@ -88,9 +88,9 @@ class RowReader
 public:
     explicit RowReader(const ReportTable &table);
 
-    // Every column's cell of a row; the views stay valid until the next read.
+    // Every column's cell of a row; the views stay valid until the next read or cell.
     const std::vector<QStringView> &read(qsizetype row);
-    // One cell, valid until the next read.
+    // One cell, valid until the next read or cell.
     QStringView cell(qsizetype row, int column);
     // Whether the last read only gave texts as the records keep them (not values of another
     // kind turned into text): such views stay valid as long as the table.

@@ -91,7 +91,7 @@ private:
         return top + 2;
     }
 
-    // Data cells take no format: the default style needs no index in every cell.
+    // The rows pass no format, so that their cells carry no style index; the totals pass theirs.
     void cells(lxw_row_t row, const QList<Column> &columns, const std::vector<QStringView> &values,
                lxw_format *format)
     {
