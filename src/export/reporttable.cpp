@@ -83,7 +83,6 @@ ReportTable::ReportTable(const QString &name, const Vector &title, const Vector 
             field(entry, "FColType").trimmed().compare(u"N", Qt::CaseInsensitive) == 0 || summed;
         m_columns.append(c);
     }
-    m_positions.fill(-1, m_columns.size());
 }
 
 QList<HeaderGroup> ReportTable::groups() const
@@ -111,54 +110,120 @@ bool ReportTable::hasGroups() const
     return false;
 }
 
-QString ReportTable::recordCell(const Dictionary &record, int column) const
+Dictionary ReportTable::record(qsizetype row) const
 {
-    return record.isNull() ? QString() : text(record.value(m_columns.at(column).name));
+    if (row >= m_rowCount)
+        return m_hasTotals ? asDictionary(m_rows.items().constLast()) : Dictionary();
+    return asDictionary(m_rows.items().at(m_order ? (*m_order)[size_t(row)] : row));
 }
 
-QStringList ReportTable::recordCells(const QVariant &item) const
+const std::vector<int> &ReportTable::positionsIn(const Dictionary &record, Layout &layout) const
 {
-    const Dictionary record = asDictionary(item);
+    std::shared_ptr<const DictionaryKeys> keys = record.keyTable();
+    if (keys == layout.keys)
+        return layout.positions;
+    layout.positions.resize(size_t(m_columns.size()));
+    for (qsizetype c = 0; c < m_columns.size(); ++c)
+        layout.positions[size_t(c)] = keys->indexOf(m_columns.at(c).name);
+    layout.keys = std::move(keys);
+    return layout.positions;
+}
+
+QString ReportTable::recordCell(qsizetype row, int column) const
+{
+    const Dictionary r = record(row);
+    if (r.isNull())
+        return QString();
+    const int at = positionsIn(r, m_layout)[size_t(column)];
+    return at < 0 ? QString() : text(r.valueAt(at));
+}
+
+QStringList ReportTable::recordCells(qsizetype row) const
+{
+    const Dictionary r = record(row);
     QStringList cells;
     cells.reserve(m_columns.size());
-    if (record.isNull()) {
+    if (r.isNull()) {
         cells.resize(m_columns.size());
         return cells;
     }
-    const int count = record.Count();
-    for (int c = 0; c < m_columns.size(); ++c) {
-        const QString &name = m_columns.at(c).name;
-        int &at = m_positions[c];
-        if (at < 0 || at >= count || record.keyAt(at).compare(name, Qt::CaseInsensitive) != 0) {
-            at = -1;
-            for (int i = 0; i < count && at < 0; ++i) {
-                if (record.keyAt(i).compare(name, Qt::CaseInsensitive) == 0)
-                    at = i;
-            }
-        }
-        cells.append(at < 0 ? QString() : text(record.valueAt(at)));
-    }
+    for (const int at : positionsIn(r, m_layout))
+        cells.append(at < 0 ? QString() : text(r.valueAt(at)));
     return cells;
 }
 
 QString ReportTable::cell(qsizetype row, int column) const
 {
-    return recordCell(asDictionary(m_rows.Item(int(row))), column);
+    return recordCell(row, column);
 }
 
 QStringList ReportTable::rowCells(qsizetype row) const
 {
-    return recordCells(m_rows.Item(int(row)));
+    return recordCells(row);
 }
 
 QString ReportTable::totalsCell(int column) const
 {
-    return m_hasTotals ? recordCell(asDictionary(m_rows.Item(int(m_rowCount))), column) : QString();
+    return m_hasTotals ? recordCell(m_rowCount, column) : QString();
 }
 
 QStringList ReportTable::totalsCells() const
 {
-    return m_hasTotals ? recordCells(m_rows.Item(int(m_rowCount))) : QStringList();
+    return m_hasTotals ? recordCells(m_rowCount) : QStringList();
+}
+
+ReportTable ReportTable::reordered(std::vector<qint32> rows) const
+{
+    ReportTable table = *this;
+    std::vector<qint32> order = std::move(rows);
+    if (m_order) {
+        for (qint32 &row : order)
+            row = (*m_order)[size_t(row)];
+    }
+    table.m_rowCount = qsizetype(order.size());
+    table.m_order = std::make_shared<const std::vector<qint32>>(std::move(order));
+    return table;
+}
+
+RowReader::RowReader(const ReportTable &table)
+    : m_table(table), m_cells(size_t(table.columns().size())),
+      m_converted(size_t(table.columns().size()))
+{
+}
+
+QStringView RowReader::fieldText(int position, int column)
+{
+    if (position < 0)
+        return QStringView();
+    if (const std::optional<QStringView> kept = m_record.textAt(position))
+        return *kept;
+    m_inPlace = false;
+    QString &converted = m_converted[size_t(column)];
+    converted = text(m_record.valueAt(position));
+    return converted;
+}
+
+const std::vector<QStringView> &RowReader::read(qsizetype row)
+{
+    m_record = m_table.record(row);
+    m_inPlace = true;
+    if (m_record.isNull()) {
+        std::fill(m_cells.begin(), m_cells.end(), QStringView());
+        return m_cells;
+    }
+    const std::vector<int> &positions = m_table.positionsIn(m_record, m_layout);
+    for (size_t c = 0; c < positions.size(); ++c)
+        m_cells[c] = fieldText(positions[c], int(c));
+    return m_cells;
+}
+
+QStringView RowReader::cell(qsizetype row, int column)
+{
+    m_record = m_table.record(row);
+    m_inPlace = true;
+    if (m_record.isNull())
+        return QStringView();
+    return fieldText(m_table.positionsIn(m_record, m_layout)[size_t(column)], column);
 }
 
 std::optional<double> numberIn(QStringView text)

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QSet>
+#include <QStringEncoder>
 #include <xlsxwriter.h>
 
 namespace varo::exporting
@@ -41,10 +42,11 @@ public:
         const lxw_row_t headerRow = row;
         if (!columns.isEmpty())
             row = writeHeader(report, headerRow);
+        RowReader reader(report);
         for (qsizetype r = 0; r < report.rowCount(); ++r)
-            cells(row++, columns, report.rowCells(r), nullptr);
+            cells(row++, columns, reader.read(r), nullptr);
         if (report.hasTotals())
-            cells(row, columns, report.totalsCells(), m_formats.totals);
+            cells(row, columns, reader.read(report.rowCount()), m_formats.totals);
         if (!columns.isEmpty())
             worksheet_freeze_panes(m_sheet, headerRow + (report.hasGroups() ? 2 : 1), 0);
         setWidths(report);
@@ -72,7 +74,7 @@ private:
         for (const HeaderGroup &g : groups) {
             if (g.count > 1)
                 check(worksheet_merge_range(m_sheet, top, g.first, top, g.first + g.count - 1,
-                                            utf8(g.caption).constData(), m_formats.header));
+                                            utf8(g.caption), m_formats.header));
             else
                 text(top, g.first, g.caption, m_formats.header);
         }
@@ -82,18 +84,19 @@ private:
             } else {
                 // Writes the upper cell again while it is still in memory (the first of
                 // these merges), records the merge and formats the lower cell.
-                worksheet_merge_range(m_sheet, top, c, top + 1, c,
-                                      utf8(columns.at(c).caption).constData(), m_formats.header);
+                worksheet_merge_range(m_sheet, top, c, top + 1, c, utf8(columns.at(c).caption),
+                                      m_formats.header);
             }
         }
         return top + 2;
     }
 
-    void cells(lxw_row_t row, const QList<Column> &columns, const QStringList &values,
+    // The rows pass no format, so that their cells carry no style index; the totals pass theirs.
+    void cells(lxw_row_t row, const QList<Column> &columns, const std::vector<QStringView> &values,
                lxw_format *format)
     {
         for (int c = 0; c < columns.size(); ++c) {
-            const QString &value = values.at(c);
+            const QStringView value = values[size_t(c)];
             if (value.isEmpty()) {
                 if (format)
                     check(worksheet_write_blank(m_sheet, row, c, format));
@@ -108,16 +111,22 @@ private:
         }
     }
 
-    void text(lxw_row_t row, lxw_col_t column, const QString &value, lxw_format *format)
+    void text(lxw_row_t row, lxw_col_t column, QStringView value, lxw_format *format)
     {
-        check(worksheet_write_string(m_sheet, row, column, utf8(value).constData(), format));
+        check(worksheet_write_string(m_sheet, row, column, utf8(value), format));
     }
 
-    // Texts longer than a cell holds are cut at its limit rather than refused.
-    const QByteArray &utf8(const QString &value)
+    // The text in UTF-8, ended by a zero, in a buffer reused for every cell. Texts longer than a
+    // cell holds are cut at its limit rather than refused.
+    const char *utf8(QStringView value)
     {
-        m_buffer = QStringView(value).left(kMaxText).toUtf8();
-        return m_buffer;
+        value = value.left(kMaxText);
+        const qsizetype space = m_encoder.requiredSpace(value.size()) + 1;
+        if (m_buffer.size() < space)
+            m_buffer.resize(space);
+        char *end = m_encoder.appendToBuffer(m_buffer.data(), value);
+        *end = '\0';
+        return m_buffer.constData();
     }
 
     // Widths fitted to the captions, a sample of the first rows and the totals.
@@ -125,17 +134,19 @@ private:
     {
         const QList<Column> &columns = report.columns();
         QList<int> widths(columns.size(), 0);
-        auto widen = [&widths](const QStringList &cells) {
-            for (int c = 0; c < cells.size() && c < widths.size(); ++c)
-                widths[c] = std::max(widths[c], textCells(cells.at(c)));
+        auto widen = [&widths](const std::vector<QStringView> &cells) {
+            for (size_t c = 0; c < cells.size() && c < size_t(widths.size()); ++c)
+                widths[c] = std::max(widths[c], textCells(cells[c]));
         };
-        QStringList captions;
+        std::vector<QStringView> captions;
         for (const Column &c : columns)
-            captions.append(c.caption);
+            captions.push_back(c.caption);
         widen(captions);
+        RowReader reader(report);
         for (qsizetype r = 0; r < std::min<qsizetype>(report.rowCount(), kSampleRows); ++r)
-            widen(report.rowCells(r));
-        widen(report.totalsCells());
+            widen(reader.read(r));
+        if (report.hasTotals())
+            widen(reader.read(report.rowCount()));
         // A group caption wider than its columns widens them alike.
         for (const HeaderGroup &g : report.groups()) {
             int sum = 0;
@@ -157,6 +168,7 @@ private:
 
     lxw_worksheet *m_sheet;
     Formats m_formats;
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     QByteArray m_buffer;
     lxw_error m_error = LXW_NO_ERROR;
 };

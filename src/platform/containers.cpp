@@ -215,6 +215,27 @@ void Dictionary::setAt(int i, const QVariant &value)
     own().values[i] = value;
 }
 
+std::optional<QStringView> Dictionary::textAt(int i) const
+{
+    if (!d)
+        throw notSet();
+    if (d->table)
+        return d->table->cell(d->row, i);
+    const QVariant &value = d->values->values.at(i);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return QStringView(*static_cast<const QString *>(value.constData()));
+}
+
+std::shared_ptr<const DictionaryKeys> Dictionary::keyTable() const
+{
+    if (!d)
+        throw notSet();
+    if (d->table)
+        return d->table->m_keys;
+    return d->values->keys;
+}
+
 QStringList Dictionary::keys() const
 {
     QStringList names;

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QDebug;
@@ -75,6 +76,13 @@ public:
     QVariant valueAt(int i) const;
     void setAt(int i, const QVariant &value); // by position in the key table
     QStringList keys() const;
+    // The text at a position read where it is kept, without a copy: valid until the record
+    // changes or goes. A value that is no text (a number, a date, Null) gives nothing.
+    std::optional<QStringView> textAt(int i) const;
+    // The key table; records that share one have their fields in the same order, so a reader
+    // of many records finds a field's position once. A table held here is never changed: a
+    // record that gains a name takes a copy first.
+    std::shared_ptr<const DictionaryKeys> keyTable() const;
 
     friend bool operator==(const Dictionary &a, const Dictionary &b) { return a.d == b.d; }
 

@@ -6,7 +6,6 @@
 #include <QLocale>
 #include <algorithm>
 #include <limits>
-#include <numeric>
 
 namespace varo::viewer
 {
@@ -57,6 +56,11 @@ qsizetype ResultModel::resultRow(int row) const
     return m_order.empty() ? row : m_order[size_t(row)];
 }
 
+exporting::ReportTable ResultModel::tableInGridOrder() const
+{
+    return m_order.empty() ? m_table : m_table.reordered(m_order);
+}
+
 QString ResultModel::shownText(int row, int column) const
 {
     return shownCell(m_table.columns().at(column), m_table.cell(resultRow(row), column));
@@ -82,32 +86,79 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     return QVariant();
 }
 
+namespace
+{
+
+// A row's sort key with its row number: rows whose keys compare equal keep the engine's order,
+// so an unstable sort gives the stable order.
+template <class Key> struct Keyed {
+    Key key;
+    qint32 row;
+};
+
+template <class Key, class Compare>
+std::vector<qint32> sortedBy(std::vector<Keyed<Key>> &keyed, Compare compare)
+{
+    std::sort(keyed.begin(), keyed.end(), [&compare](const Keyed<Key> &a, const Keyed<Key> &b) {
+        const int order = compare(a, b);
+        return order != 0 ? order < 0 : a.row < b.row;
+    });
+    std::vector<qint32> rows(keyed.size());
+    for (size_t i = 0; i < keyed.size(); ++i)
+        rows[i] = keyed[i].row;
+    return rows;
+}
+
+// The first four UTF-16 units as one number that orders as the texts do, so that most
+// comparisons need not read the texts.
+quint64 prefixOf(QStringView text)
+{
+    quint64 prefix = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        prefix = prefix << 16 | (i < text.size() ? text[i].unicode() : 0u);
+    return prefix;
+}
+
+} // namespace
+
 std::vector<qint32> ResultModel::sortedRows(int column, Qt::SortOrder order) const
 {
-    const size_t rows = size_t(m_table.rowCount());
-    std::vector<qint32> sorted(rows, 0);
-    std::iota(sorted.begin(), sorted.end(), 0);
-    // The keys live only while sorting; cells that are no number sort before every number.
-    const auto byKeys = [&sorted, order](const auto &keys) {
-        std::stable_sort(sorted.begin(), sorted.end(), [&](qint32 a, qint32 b) {
-            return order == Qt::DescendingOrder ? keys[size_t(b)] < keys[size_t(a)]
-                                                : keys[size_t(a)] < keys[size_t(b)];
-        });
-    };
+    const qint32 rows = qint32(m_table.rowCount());
+    const auto count = size_t(rows);
+    const int sign = order == Qt::DescendingOrder ? -1 : 1;
+    exporting::RowReader reader(m_table);
+    // Cells that are no number sort before every number.
     if (m_table.columns().at(column).numeric) {
-        std::vector<double> keys(rows, 0.0);
-        for (size_t r = 0; r < rows; ++r) {
-            keys[r] = exporting::numberIn(m_table.cell(qsizetype(r), column))
-                          .value_or(-std::numeric_limits<double>::infinity());
+        std::vector<Keyed<double>> keyed(count);
+        for (qint32 r = 0; r < rows; ++r) {
+            keyed[size_t(r)] = {exporting::numberIn(reader.cell(r, column))
+                                    .value_or(-std::numeric_limits<double>::infinity()),
+                                r};
         }
-        byKeys(keys);
-    } else {
-        std::vector<QString> keys(rows, QString());
-        for (size_t r = 0; r < rows; ++r)
-            keys[r] = m_table.cell(qsizetype(r), column);
-        byKeys(keys);
+        return sortedBy(keyed, [sign](const Keyed<double> &a, const Keyed<double> &b) {
+            return a.key == b.key ? 0 : (a.key < b.key ? -sign : sign);
+        });
     }
-    return sorted;
+    // The texts are read where the records keep them; only values of another kind are turned
+    // into texts, which are kept here while sorting.
+    std::vector<QStringView> texts(count);
+    std::vector<QString> converted;
+    std::vector<Keyed<quint64>> keyed(count);
+    for (qint32 r = 0; r < rows; ++r) {
+        QStringView text = reader.cell(r, column);
+        if (!reader.inPlace()) {
+            converted.push_back(text.toString());
+            text = converted.back();
+        }
+        texts[size_t(r)] = text;
+        keyed[size_t(r)] = {prefixOf(text), r};
+    }
+    return sortedBy(keyed, [sign, &texts](const Keyed<quint64> &a, const Keyed<quint64> &b) {
+        if (a.key != b.key)
+            return a.key < b.key ? -sign : sign;
+        const int order = texts[size_t(a.row)].compare(texts[size_t(b.row)]);
+        return order == 0 ? 0 : (order < 0 ? -sign : sign);
+    });
 }
 
 void ResultModel::sort(int column, Qt::SortOrder order)

@@ -25,6 +25,8 @@ public:
     // Replaces the result; the engine's row order comes back.
     void setTable(const exporting::ReportTable &table);
     const exporting::ReportTable &table() const { return m_table; }
+    // The result with its rows as the grid shows them, for exporting and printing.
+    exporting::ReportTable tableInGridOrder() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -354,7 +354,8 @@ bool ResultView::exportTo(const QString &path)
         if (suffix != name)
             continue;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const QString problem = exporting::exportReports({m_model->table()}, format, path);
+        const QString problem =
+            exporting::exportReports({m_model->tableInGridOrder()}, format, path);
         QApplication::restoreOverrideCursor();
         if (problem.isEmpty())
             return true;
@@ -371,7 +372,7 @@ void ResultView::print()
 {
     QPrintPreviewDialog preview(this);
     preview.setWindowTitle(tr("Print %1").arg(m_session->reportName()));
-    const exporting::ReportTable table = m_model->table();
+    const exporting::ReportTable table = m_model->tableInGridOrder();
     connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
             [&table](QPrinter *printer) { exporting::printReport(table, printer); });
     ui::execModal(&preview);

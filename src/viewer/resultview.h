@@ -41,8 +41,8 @@ public:
     // Makes the next cell after the current one that shows the text (in any letter case) the
     // current one, going round the end; false when no cell shows it.
     bool findNext(const QString &text);
-    // Writes the result in the engine's order to a file whose suffix (.xlsx, .csv, .pdf) names
-    // the format; false when it could not (the user has been told why).
+    // Writes the result with its rows in the grid's order to a file whose suffix (.xlsx, .csv,
+    // .pdf) names the format; false when it could not (the user has been told why).
     bool exportTo(const QString &path);
 
 public Q_SLOTS:
@@ -52,7 +52,7 @@ public Q_SLOTS:
     void showFindBar();
     // Asks for a file, then exportTo.
     void exportResult();
-    // The print preview, which prints on the printer chosen there.
+    // The print preview, rows in the grid's order, which prints on the printer chosen there.
     void print();
 
 Q_SIGNALS:

@@ -291,6 +291,10 @@ private Q_SLOTS:
         QCOMPARE(written.size(), model->rowCount() + 2); // the captions, the rows, the totals
         QVERIFY(written.first().startsWith(u"单号,日期,"_s) &&
                 written.last().startsWith(u"合计："_s));
+        // The rows as the grid shows them, sorted above.
+        QVERIFY(model->resultRow(0) != 0);
+        for (int r = 0; r < model->rowCount(); ++r)
+            QCOMPARE(written.at(r + 1), model->table().rowCells(model->resultRow(r)).join(u','));
         QVERIFY(pages > 0);
 
         // Loading again: rptX's Refresh with the filter kept; a new filter through the dialog.
