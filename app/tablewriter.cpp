@@ -8,6 +8,10 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace varo::report
 {
@@ -62,22 +66,78 @@ QList<Column> columnsOf(const StepResult &result, const QList<QVariant> &rows)
     return columns;
 }
 
-QStringList rowCells(const QList<Column> &columns, const QVariant &row)
+// Reads the columns' cells of row records. The records of one result share their key table,
+// so each column's field is found once per table, and texts are read where the records keep
+// them; a million-row result is written without a lookup by name per cell.
+class CellReader
 {
-    const Dictionary d = asDictionary(row);
+public:
+    explicit CellReader(const QList<Column> &columns)
+        : m_columns(columns), m_positions(size_t(columns.size()), -1),
+          m_cells(size_t(columns.size())), m_converted(size_t(columns.size()))
+    {
+    }
+
+    // The cells of a row, valid until the next read.
+    const std::vector<QStringView> &read(const QVariant &row)
+    {
+        m_record = asDictionary(row);
+        if (m_record.isNull()) {
+            std::fill(m_cells.begin(), m_cells.end(), QStringView());
+            return m_cells;
+        }
+        if (const auto keys = m_record.keyTable(); keys != m_keys) {
+            m_keys = keys;
+            for (qsizetype c = 0; c < m_columns.size(); ++c)
+                m_positions[size_t(c)] = keys->indexOf(m_columns.at(c).name);
+        }
+        for (size_t c = 0; c < m_cells.size(); ++c) {
+            const int at = m_positions[c];
+            if (at < 0) {
+                m_cells[c] = QStringView();
+            } else if (const std::optional<QStringView> kept = m_record.textAt(at)) {
+                m_cells[c] = *kept;
+            } else {
+                m_converted[c] = cellText(m_record.valueAt(at));
+                m_cells[c] = m_converted[c];
+            }
+        }
+        return m_cells;
+    }
+
+private:
+    const QList<Column> &m_columns;
+    std::shared_ptr<const DictionaryKeys> m_keys;
+    std::vector<int> m_positions;
+    Dictionary m_record; // keeps the texts the views show
+    std::vector<QStringView> m_cells;
+    std::vector<QString> m_converted; // per column, the text of a value that is no text
+};
+
+// Cells of a row as the table shows them.
+QStringList visibleCells(CellReader &reader, const QVariant &row)
+{
     QStringList cells;
-    for (const Column &c : columns)
-        cells.append(d.isNull() ? QString() : cellText(d.value(c.name)));
+    for (const QStringView cell : reader.read(row))
+        cells.append(visibleText(cell.toString()));
     return cells;
 }
 
-// Cells of a row as the table shows them.
-QStringList visibleCells(const QList<Column> &columns, const QVariant &row)
+void writeCsvField(TextOut &out, QStringView text)
 {
-    QStringList cells = rowCells(columns, row);
-    for (QString &cell : cells)
-        cell = visibleText(cell);
-    return cells;
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r')) {
+        out.write(text);
+        return;
+    }
+    out.write(u"\"");
+    qsizetype from = 0;
+    for (qsizetype quote; (quote = text.indexOf(u'"', from)) >= 0; from = quote + 1) {
+        out.write(text.mid(from, quote + 1 - from)); // up to the quote, then the quote again
+        out.write(u"\"");
+    }
+    out.write(text.mid(from));
+    out.write(u"\"");
 }
 
 void widen(QList<int> &widths, const QStringList &row)
@@ -144,12 +204,9 @@ QString cellText(const QVariant &value)
 
 QString csvField(const QString &text)
 {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(u'"', QLatin1String("\"\""));
-    return u'"' + quoted + u'"';
+    StringOut out;
+    writeCsvField(out, text);
+    return out.text();
 }
 
 bool endsWithTotals(const QList<QVariant> &rows)
@@ -186,8 +243,9 @@ void writeReportTable(TextOut &out, const StepResult &result)
     if (!anySecond)
         captionLines.removeLast();
     QList<int> widths = columnWidths(captionLines);
+    CellReader reader(columns);
     for (const QVariant &row : rows)
-        widen(widths, visibleCells(columns, row));
+        widen(widths, visibleCells(reader, row));
 
     auto line = [&out, &widths](const QStringList &cells) {
         out.write(alignedLine(cells, widths));
@@ -198,13 +256,13 @@ void writeReportTable(TextOut &out, const StepResult &result)
     for (const QStringList &captions : std::as_const(captionLines))
         line(captions);
     for (qsizetype r = 0; r < bodyRows; ++r)
-        line(visibleCells(columns, rows.at(r)));
+        line(visibleCells(reader, rows.at(r)));
     if (totals) {
         QStringList rule;
         for (int w : widths)
             rule.append(QString(w, u'-'));
         line(rule);
-        line(visibleCells(columns, rows.last()));
+        line(visibleCells(reader, rows.last()));
     }
 }
 
@@ -214,11 +272,12 @@ void writeReportCsv(TextOut &out, const StepResult &result)
     const QList<Column> columns = columnsOf(result, rows);
     if (columns.isEmpty())
         return;
-    auto line = [&out](const QStringList &cells) {
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (i > 0)
+    auto line = [&out](const auto &cells) {
+        bool first = true;
+        for (const QStringView cell : cells) {
+            if (!std::exchange(first, false))
                 out.write(u",");
-            out.write(csvField(cells.at(i)));
+            writeCsvField(out, cell);
         }
         out.write(u"\r\n");
     };
@@ -226,8 +285,9 @@ void writeReportCsv(TextOut &out, const StepResult &result)
     for (const Column &c : columns)
         captions.append(c.caption);
     line(captions);
+    CellReader reader(columns);
     for (const QVariant &row : rows)
-        line(rowCells(columns, row));
+        line(reader.read(row));
 }
 
 QString reportTable(const StepResult &result)
