@@ -58,6 +58,10 @@ private Q_SLOTS:
                 {"SQL placeholder-unnamed", "SQL mark-not-in-template"});
             row("unknown control type", {insertFilter("SQL", 2, "TXT|名称|NM|FNumber='?'")},
                 {"SQL unknown-control-type"});
+            QStringList choices;
+            for (int i = 2; i <= 6; ++i)
+                choices << insertFilter("SQL", i, QStringLiteral("CMB|选项|C%1|甲,乙").arg(i));
+            row("a fifth choice", choices, {"SQL extra-choice"});
             row("no filter rows", {"delete from T_RepFilter where FRepKey = 'PLUG'"},
                 {"PLUG no-filter-rows"});
             row("marker inside marker",
